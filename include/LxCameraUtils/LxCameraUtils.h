@@ -1,0 +1,14 @@
+#pragma once
+
+// Everything LxCameraUtils exports, with the declarations of the suite's support
+// libraries that hosts use together with it.
+
+#include <LxCloudDetector/LxCloudDetector.h>
+#include <LxStd/EOL.h>
+#include <LxStd/ResString.h>
+#include <LxStd/Transform2D.h>
+#include <LxStd/Vec.h>
+#include <LxStd/ssprintf.h>
+
+#include <LxCameraUtils/Export.h>
+#include <LxCameraUtils/Module.h>

@@ -1,0 +1,29 @@
+# Shared by scripts/demo and scripts/test: installs what the build needs and
+# configures and builds a preset. Sourced, not run.
+
+LX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+LX_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev)
+
+lx_install_packages() {
+  local missing=()
+  for pkg in "${LX_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
+      missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "missing Debian packages: ${missing[*]} (run as root to install them)" >&2
+    return 1
+  fi
+  echo "installing: ${missing[*]}"
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
+}
+
+# lx_build PRESET: configure (warnings as errors when LX_WERROR=1) and build.
+lx_build() {
+  local preset="$1" werror=OFF
+  [ "${LX_WERROR:-0}" = 1 ] && werror=ON
+  cmake --preset "$preset" -DLX_WARNINGS_AS_ERRORS="$werror" >/dev/null
+  cmake --build --preset "$preset"
+}

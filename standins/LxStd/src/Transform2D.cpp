@@ -1,0 +1,87 @@
+#include <LxStd/Transform2D.h>
+
+TLx2DTransform::~TLx2DTransform() = default;
+
+void TLx2DTransform::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
+                                     std::size_t n) const {
+  for (std::size_t i = 0; i < n; ++i) out[i] = TransformPoint(in[i]);
+}
+
+vec_t_<double, 2> TUnityTransform::TransformPoint(const vec_t_<double, 2>& p) const { return p; }
+
+void TUnityTransform::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
+                                      std::size_t n) const {
+  if (in != out)
+    for (std::size_t i = 0; i < n; ++i) out[i] = in[i];
+}
+
+std::unique_ptr<TLx2DTransform> TUnityTransform::Clone() const {
+  return std::make_unique<TUnityTransform>(*this);
+}
+
+TAffineTransform::TAffineTransform(double a0, double a1, double a2, double a3, double a4,
+                                   double a5)
+    : a_{a0, a1, a2, a3, a4, a5} {}
+
+vec_t_<double, 2> TAffineTransform::TransformPoint(const vec_t_<double, 2>& p) const {
+  return {a_[0] * p.x + a_[1] * p.y + a_[2], a_[3] * p.x + a_[4] * p.y + a_[5]};
+}
+
+void TAffineTransform::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
+                                       std::size_t n) const {
+  const auto [a0, a1, a2, a3, a4, a5] = a_;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = in[i].x;
+    const double y = in[i].y;
+    out[i] = {a0 * x + a1 * y + a2, a3 * x + a4 * y + a5};
+  }
+}
+
+std::unique_ptr<TLx2DTransform> TAffineTransform::Clone() const {
+  return std::make_unique<TAffineTransform>(*this);
+}
+
+TCombinedTransform::TCombinedTransform(const TCombinedTransform& other) : TLx2DTransform(other) {
+  items_.reserve(other.items_.size());
+  for (const auto& item : other.items_) items_.push_back(item->Clone());
+}
+
+TCombinedTransform& TCombinedTransform::operator=(const TCombinedTransform& other) {
+  if (this != &other) {
+    TCombinedTransform copy(other);
+    items_ = std::move(copy.items_);
+  }
+  return *this;
+}
+
+TCombinedTransform::~TCombinedTransform() = default;
+
+void TCombinedTransform::AddTransform(const TLx2DTransform& t) { items_.push_back(t.Clone()); }
+
+vec_t_<double, 2> TCombinedTransform::TransformPoint(const vec_t_<double, 2>& p) const {
+  vec_t_<double, 2> q = p;
+  for (const auto& item : items_) q = item->TransformPoint(q);
+  return q;
+}
+
+void TCombinedTransform::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
+                                         std::size_t n) const {
+  if (items_.empty()) {
+    if (in != out)
+      for (std::size_t i = 0; i < n; ++i) out[i] = in[i];
+    return;
+  }
+  // Blocks keep the points in cache while every member passes over them; the
+  // first member reads the input, the rest work in place on the output.
+  constexpr std::size_t kBlock = 1024;
+  for (std::size_t start = 0; start < n; start += kBlock) {
+    const std::size_t count = n - start < kBlock ? n - start : kBlock;
+    items_.front()->TransformPoints(in + start, out + start, count);
+    for (std::size_t k = 1; k < items_.size(); ++k)
+      items_[k]->TransformPoints(out + start, out + start, count);
+  }
+}
+
+std::unique_ptr<TLx2DTransform> TCombinedTransform::Clone() const {
+  return std::make_unique<TCombinedTransform>(*this);
+}

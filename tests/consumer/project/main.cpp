@@ -1,0 +1,19 @@
+// An outside host: everything it needs comes from the installed package.
+#include <LxCameraUtils/LxCameraUtils.h>
+
+#include <cstdio>
+
+int main() {
+  Init_LxCameraUtils();
+  if (!LxCloudDetectorIsStarted()) return 1;
+  const std::string* text = nullptr;
+  if (!LoadResString("LxCameraUtils", "global.TEXT_CI_TYPE_DIGITAL", text)) return 2;
+  TCombinedTransform chain;
+  chain.AddTransform(TAffineTransform(1, 0, 1, 0, 1, 1));
+  const vec_t_<double, 2> p = chain.TransformPoint({1.0, 2.0});
+  if (p.x != 2.0 || p.y != 3.0) return 3;
+  Deinit_LxCameraUtils();
+  if (LxCloudDetectorIsStarted()) return 4;
+  std::printf("%s\n", Kelvora::ssprintf("consumer ok: %s", text->c_str()).c_str());
+  return 0;
+}

@@ -1,0 +1,83 @@
+#include <LxCameraUtils/Module.h>
+#include <LxCloudDetector/LxCloudDetector.h>
+
+#include <gtest/gtest.h>
+
+#include "module/ModuleRecord.h"
+
+// Every test leaves the module stopped, as it found it.
+
+TEST(ModuleLifecycle, NestedStartUpsStartTheCompanionOnce) {
+  const auto starts = LxCloudDetectorStartCount();
+  Init_LxCameraUtils();
+  Init_LxCameraUtils();
+  EXPECT_EQ(ModuleRecord().ref_count, 2u);
+  EXPECT_EQ(LxCloudDetectorStartCount(), starts + 1);
+  Deinit_LxCameraUtils();
+  EXPECT_TRUE(LxCloudDetectorIsStarted());
+  Deinit_LxCameraUtils();
+  EXPECT_FALSE(LxCloudDetectorIsStarted());
+  EXPECT_EQ(ModuleRecord().ref_count, 0u);
+}
+
+TEST(ModuleLifecycle, ShutDownWithoutStartUpDoesNothing) {
+  const auto starts = LxCloudDetectorStartCount();
+  Deinit_LxCameraUtils();
+  EXPECT_EQ(ModuleRecord().ref_count, 0u);
+  Init_LxCameraUtils();
+  EXPECT_EQ(LxCloudDetectorStartCount(), starts + 1);
+  EXPECT_TRUE(LxCloudDetectorIsStarted());
+  Deinit_LxCameraUtils();
+  EXPECT_FALSE(LxCloudDetectorIsStarted());
+}
+
+TEST(ModuleLifecycle, RestartAfterFullShutDownRepeatsTheStartUp) {
+  const auto starts = LxCloudDetectorStartCount();
+  Init_LxCameraUtils();
+  Deinit_LxCameraUtils();
+  ModuleRecord().SetPath("stale");
+  Init_LxCameraUtils();
+  EXPECT_EQ(LxCloudDetectorStartCount(), starts + 2);
+  EXPECT_NE(ModuleRecord().path, "stale");  // read again
+  Deinit_LxCameraUtils();
+  EXPECT_EQ(ModuleRecord().name, "LxCameraUtils");
+}
+
+TEST(ModuleLifecycle, WithoutTheLibraryLoadedTheRecordDescribesTheExecutable) {
+  // This program links the library statically: no libLxCameraUtils.so is loaded.
+  Init_LxCameraUtils();
+  EXPECT_EQ(ModuleRecord().handle, nullptr);
+  EXPECT_EQ(ModuleRecord().file_name, "ModuleTests");
+  EXPECT_EQ(ModuleRecord().ext, "");
+  Deinit_LxCameraUtils();
+}
+
+struct TSplitCase {
+  const char* path;
+  const char* dir;
+  const char* file_name;
+  const char* ext;
+};
+
+TEST(ModuleRecordPath, SplitsAtTheLastSeparatorOfEitherKind) {
+  const TSplitCase cases[] = {
+      {"C:\\suite\\bin/LxCameraUtils.dll", "C:\\suite\\bin/", "LxCameraUtils.dll", "dll"},
+      {"C:/a\\b\\x.so", "C:/a\\b\\", "x.so", "so"},
+      {"LxCameraUtils.dll", "", "LxCameraUtils.dll", "dll"},
+      {"/lib/noext", "/lib/", "noext", ""},
+      {"/lib/trailing.", "/lib/", "trailing.", ""},
+      {"/a.b/libx.so.1", "/a.b/", "libx.so.1", "1"},
+      {"/dir/", "/dir/", "", ""},
+      {"", "", "", ""},
+      {"/K\xC3\xA4mera/\xCE\xA9.\xC3\xA9xt", "/K\xC3\xA4mera/", "\xCE\xA9.\xC3\xA9xt",
+       "\xC3\xA9xt"},
+  };
+  for (const auto& c : cases) {
+    TModuleRecord r;
+    r.SetPath(c.path);
+    EXPECT_EQ(r.path, c.path);
+    EXPECT_EQ(r.dir, c.dir) << c.path;
+    EXPECT_EQ(r.file_name, c.file_name) << c.path;
+    EXPECT_EQ(r.ext, c.ext) << c.path;
+  }
+}

@@ -1,0 +1,18 @@
+#include <LxStd/ResString.h>
+
+#include <gtest/gtest.h>
+
+#include "module/ModuleRecord.h"
+
+TEST(ModuleUserText, FindsTheModuleTextsWithoutAStartUp) {
+  ASSERT_EQ(ModuleRecord().ref_count, 0u);
+  EXPECT_FALSE(ModuleRecord().UserText("global.TEXT_CI_TYPE_CROSS").empty());
+}
+
+TEST(ModuleUserText, IsEmptyForAKeyWithoutText) {
+  EXPECT_EQ(ModuleRecord().UserText("global.NoSuchKey"), "");
+  LxSetResString("LxCameraUtils", "global.Temporary", "here");
+  EXPECT_EQ(ModuleRecord().UserText("global.Temporary"), "here");
+  LxRemoveResString("LxCameraUtils", "global.Temporary");
+  EXPECT_EQ(ModuleRecord().UserText("global.Temporary"), "");
+}
