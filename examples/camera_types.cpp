@@ -1,4 +1,4 @@
-// Starts the library, lists the camera types with their user texts, stops it.
+// Starts the library, lists the camera types with their texts, stops it.
 #include <LxCameraUtils/LxCameraUtils.h>
 
 #include <cstdio>
@@ -6,15 +6,11 @@
 
 int main() {
   Init_LxCameraUtils();
-  const char* keys[] = {"global.TEXT_CI_TYPE_PPONLY", "global.TEXT_CI_TYPE_CROSS",
-                        "global.TEXT_CI_TYPE_CALIBRATED", "global.TEXT_CI_TYPE_FIDUCIAL",
-                        "global.TEXT_CI_TYPE_DIGITAL"};
   std::printf("Camera types:\n");
-  int value = 1;
-  for (const char* key : keys) {
-    const std::string* text = nullptr;
-    LoadResString("LxCameraUtils", key, text);
-    std::printf("  %d  %s\n", value++, text != nullptr ? text->c_str() : "");
+  for (TCameraType type : {ctPrincipalPoint, ctCross, ctCalibratedCross, ctFiducials, ctDigital}) {
+    const std::string machine = CameraTypeToTextE(type);
+    const std::string user = CameraTypeToUserText(type);
+    std::printf("  %d  %-16s %s\n", static_cast<int>(type), machine.c_str(), user.c_str());
   }
   Deinit_LxCameraUtils();
   return 0;

@@ -10,5 +10,10 @@
 #include <LxStd/Vec.h>
 #include <LxStd/ssprintf.h>
 
+#include <LxCameraUtils/CameraDistortion.h>
+#include <LxCameraUtils/CameraEnums.h>
+#include <LxCameraUtils/CameraInfo.h>
+#include <LxCameraUtils/DefaultCameras.h>
 #include <LxCameraUtils/Export.h>
+#include <LxCameraUtils/MarkTemplates.h>
 #include <LxCameraUtils/Module.h>

@@ -12,6 +12,7 @@ int main() {
   chain.AddTransform(TAffineTransform(1, 0, 1, 0, 1, 1));
   const vec_t_<double, 2> p = chain.TransformPoint({1.0, 2.0});
   if (p.x != 2.0 || p.y != 3.0) return 3;
+  if (CreateDefaultDMCCamera().sensor_dims.x != 7680) return 5;
   Deinit_LxCameraUtils();
   if (LxCloudDetectorIsStarted()) return 4;
   std::printf("%s\n", Kelvora::ssprintf("consumer ok: %s", text->c_str()).c_str());

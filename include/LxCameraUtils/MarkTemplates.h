@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+#include <LxCameraUtils/Export.h>
+#include <LxStd/Vec.h>
+
+// Image template of one fiducial mark.
+struct TMarkTemplate {
+  std::int32_t template_index = 0;             // referred to by TFiducial::template_index
+  vec_t_<double, 2> coords_cam;                // nominal position in camera coordinates, mm
+  std::string filename;                        // template image file
+  vec_t_<std::uint64_t, 2> half_size_reduced;  // half sizes of the reduced template, px
+  std::uint64_t min_corr_half_size = 0;        // smallest correlation half size; 0: not set
+};
+
+// The set of mark templates that a camera's fiducials may refer to (by the
+// camera's fiducial_template_id). Not part of TLxCameraInfo; not comparable.
+struct LXCAMERAUTILS_API TCameraMarkTemplates {
+  double template_pixel_size_um = 0.0;        // pixel size of the template images, µm
+  vec_t_<double, 2> default_scan_size_mm;     // mm
+  std::vector<TMarkTemplate> mark_templates;  // in stored order
+
+  TCameraMarkTemplates() = default;
+  TCameraMarkTemplates(const TCameraMarkTemplates&) = default;
+  TCameraMarkTemplates& operator=(const TCameraMarkTemplates&) = default;
+  // Moves leave the source's mark_templates empty and keep its other fields.
+  TCameraMarkTemplates(TCameraMarkTemplates&& other) noexcept;
+  TCameraMarkTemplates& operator=(TCameraMarkTemplates&& other) noexcept;
+  ~TCameraMarkTemplates() = default;
+};
+
+static_assert(std::is_nothrow_move_constructible_v<TCameraMarkTemplates>);
+static_assert(std::is_nothrow_move_assignable_v<TCameraMarkTemplates>);
