@@ -8,12 +8,14 @@
 #include <LxStd/ResString.h>
 #include <LxStd/Transform2D.h>
 #include <LxStd/Vec.h>
+#include <LxStd/XIni.h>
 #include <LxStd/ssprintf.h>
 
 #include <LxCameraUtils/CameraDistortion.h>
 #include <LxCameraUtils/CameraEnums.h>
 #include <LxCameraUtils/CameraInfo.h>
 #include <LxCameraUtils/DefaultCameras.h>
+#include <LxCameraUtils/IntOrMeas.h>
 #include <LxCameraUtils/Export.h>
 #include <LxCameraUtils/MarkTemplates.h>
 #include <LxCameraUtils/Module.h>
