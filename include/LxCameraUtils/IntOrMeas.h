@@ -10,9 +10,12 @@
 #include <LxCameraUtils/Export.h>
 #include <LxStd/Vec.h>
 
+class TLxXIniReader;
+class TLxXIniWriter;
+
 // One measured mark of an image.
 struct TMeasPoint {
-  std::int32_t index = 0;          // mark number; for fiducial cameras a TFiducial::index
+  std::int32_t index = 0;           // mark number; for fiducial cameras a TFiducial::index
   vec_t_<double, 2> coords_pix;     // measured position, px
   vec_t_<double, 2> residuals_pix;  // residual after the solution, px; (0, 0) if none
 };
@@ -34,6 +37,22 @@ class LXCAMERAUTILS_API TLxIntOrMeas {
   TLxIntOrMeas(TLxIntOrMeas&& other) noexcept;
   TLxIntOrMeas& operator=(TLxIntOrMeas&& other) noexcept;
   ~TLxIntOrMeas() = default;
+
+  // Writes the record's entries at the writer's current place: "camera_type"
+  // (unless 0), "points" (ascending index, equal indices in list order; for
+  // mark-measuring types), "rotation", "scan_resolution" and "resolution_units"
+  // (principal point and cross), "transform_type" (fiducials). Raises
+  // std::runtime_error for a field without a machine text and the writer's
+  // error for a failed write; what was written before stays, sections begun are
+  // not ended then.
+  void SaveE(TLxXIniWriter* writer) const;
+
+  // Replaces the whole record by the reader's current section; absent optional
+  // entries take the defaults of a new record. Raises TLxXIniError for a point
+  // without "index" or complete "coords_pix", an entry of "points" that is no
+  // section, and an unknown "rotation", "resolution_units" or "transform_type";
+  // the record is then left exactly as it was.
+  void LoadE(TLxXIniReader* reader);
 
   // Whether the measurements fit `camera`: a measured camera type that is set
   // and equals the camera's, only marks the camera has (fiducial cameras), and

@@ -17,7 +17,7 @@ void TModuleRecord::SetPath(std::string new_path) {
   file_name = sep == std::string::npos ? path : path.substr(sep + 1);
   const std::size_t dot = file_name.find_last_of('.');
   ext = (dot == std::string::npos || dot + 1 == file_name.size()) ? std::string()
-                                                                    : file_name.substr(dot + 1);
+                                                                  : file_name.substr(dot + 1);
 }
 
 TModuleRecord& ModuleRecord() {

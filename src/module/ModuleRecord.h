@@ -7,8 +7,9 @@
 
 // What the library keeps about itself, once per process.
 struct TModuleRecord {
-  lxwin::HMODULE handle = nullptr;  // this library's loaded file, as the last full start-up found it
-  std::uint64_t ref_count = 0;      // start-ups not yet matched by a shut-down
+  lxwin::HMODULE handle =
+      nullptr;                  // this library's loaded file, as the last full start-up found it
+  std::uint64_t ref_count = 0;  // start-ups not yet matched by a shut-down
   std::string name = "LxCameraUtils";  // module name: file stem and resource-string module
   std::string path;                    // full path of the module file, UTF-8
   std::string dir;                     // `path` up to and including its last separator

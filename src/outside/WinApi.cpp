@@ -1,12 +1,12 @@
 #include "outside/WinApi.h"
 
+#include <link.h>
+#include <unistd.h>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <link.h>
 #include <string>
 #include <string_view>
-#include <unistd.h>
 
 namespace lxwin {
 namespace {
@@ -162,8 +162,7 @@ HMODULE GetModuleHandleA(const char* module_name) {
   const std::string_view wanted = module_name;
   TLoadedObject found;
   const bool hit = FindObject(
-      [&](HMODULE, const std::string& path) { return NamesObject(wanted, BaseName(path)); },
-      found);
+      [&](HMODULE, const std::string& path) { return NamesObject(wanted, BaseName(path)); }, found);
   return hit ? found.handle : nullptr;
 }
 
@@ -193,7 +192,8 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, const char16_t* src, int sr
   std::u16string_view view;
   if (src_len < 0) {
     std::size_t n = 0;
-    while (src[n] != u'\0') ++n;
+    while (src[n] != u'\0')
+      ++n;
     view = std::u16string_view(src, n + 1);  // the terminator is converted too
   } else {
     view = std::u16string_view(src, static_cast<std::size_t>(src_len));

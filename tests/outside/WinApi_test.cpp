@@ -11,8 +11,8 @@ namespace {
 
 std::string Utf8(const std::u16string& wide, int capacity = 256) {
   std::string out(static_cast<std::size_t>(capacity), '\0');
-  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), capacity, nullptr,
-                                    nullptr);
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, out.data(), capacity, nullptr, nullptr);
   out.resize(n > 0 ? static_cast<std::size_t>(n - 1) : 0);  // drop the converted terminator
   return out;
 }

@@ -24,6 +24,10 @@ void Deinit_LxCloudDetector() {
   if (s.nesting > 0) --s.nesting;
 }
 
-bool LxCloudDetectorIsStarted() { return State().nesting > 0; }
+bool LxCloudDetectorIsStarted() {
+  return State().nesting > 0;
+}
 
-std::uint64_t LxCloudDetectorStartCount() { return State().starts; }
+std::uint64_t LxCloudDetectorStartCount() {
+  return State().starts;
+}

@@ -64,8 +64,7 @@ constexpr std::array<TBuiltinText, 40> kCameraUtilsTexts{{
     {"global.Err_FidMeasTooMany", "More marks were measured than the camera type allows."},
     {"global.Err_InvalidCamRotate",
      "The rotation of the image is not set. Choose 0°, 90°, 180° or 270°."},
-    {"global.Err_NFidLessMin",
-     "Too few marks were measured to solve the interior orientation."},
+    {"global.Err_NFidLessMin", "Too few marks were measured to solve the interior orientation."},
     {"global.Warn_NotAllFidMeasured",
      "Not every fiducial mark of the camera was measured. The interior orientation is "
      "solved from the marks that were."},
@@ -81,6 +80,8 @@ constexpr std::array<TBuiltinTextModule, 1> kModules{{
 
 }  // namespace
 
-std::span<const TBuiltinTextModule> BuiltinTextModules() { return kModules; }
+std::span<const TBuiltinTextModule> BuiltinTextModules() {
+  return kModules;
+}
 
 }  // namespace lxstd

@@ -15,7 +15,8 @@ class TResourceStore {
   TResourceStore() {
     for (const auto& module : lxstd::BuiltinTextModules())
       for (const auto& entry : module.texts)
-        texts_[Key(std::string(module.module), std::string(entry.key))] = std::make_unique<std::string>(entry.text);
+        texts_[Key(std::string(module.module), std::string(entry.key))] =
+            std::make_unique<std::string>(entry.text);
   }
 
   const std::string* Find(const std::string& module, const std::string& key) const {

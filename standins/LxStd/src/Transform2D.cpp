@@ -4,23 +4,26 @@ TLx2DTransform::~TLx2DTransform() = default;
 
 void TLx2DTransform::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
                                      std::size_t n) const {
-  for (std::size_t i = 0; i < n; ++i) out[i] = TransformPoint(in[i]);
+  for (std::size_t i = 0; i < n; ++i)
+    out[i] = TransformPoint(in[i]);
 }
 
-vec_t_<double, 2> TUnityTransform::TransformPoint(const vec_t_<double, 2>& p) const { return p; }
+vec_t_<double, 2> TUnityTransform::TransformPoint(const vec_t_<double, 2>& p) const {
+  return p;
+}
 
 void TUnityTransform::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
                                       std::size_t n) const {
   if (in != out)
-    for (std::size_t i = 0; i < n; ++i) out[i] = in[i];
+    for (std::size_t i = 0; i < n; ++i)
+      out[i] = in[i];
 }
 
 std::unique_ptr<TLx2DTransform> TUnityTransform::Clone() const {
   return std::make_unique<TUnityTransform>(*this);
 }
 
-TAffineTransform::TAffineTransform(double a0, double a1, double a2, double a3, double a4,
-                                   double a5)
+TAffineTransform::TAffineTransform(double a0, double a1, double a2, double a3, double a4, double a5)
     : a_{a0, a1, a2, a3, a4, a5} {}
 
 vec_t_<double, 2> TAffineTransform::TransformPoint(const vec_t_<double, 2>& p) const {
@@ -43,7 +46,8 @@ std::unique_ptr<TLx2DTransform> TAffineTransform::Clone() const {
 
 TCombinedTransform::TCombinedTransform(const TCombinedTransform& other) : TLx2DTransform(other) {
   items_.reserve(other.items_.size());
-  for (const auto& item : other.items_) items_.push_back(item->Clone());
+  for (const auto& item : other.items_)
+    items_.push_back(item->Clone());
 }
 
 TCombinedTransform& TCombinedTransform::operator=(const TCombinedTransform& other) {
@@ -56,11 +60,14 @@ TCombinedTransform& TCombinedTransform::operator=(const TCombinedTransform& othe
 
 TCombinedTransform::~TCombinedTransform() = default;
 
-void TCombinedTransform::AddTransform(const TLx2DTransform& t) { items_.push_back(t.Clone()); }
+void TCombinedTransform::AddTransform(const TLx2DTransform& t) {
+  items_.push_back(t.Clone());
+}
 
 vec_t_<double, 2> TCombinedTransform::TransformPoint(const vec_t_<double, 2>& p) const {
   vec_t_<double, 2> q = p;
-  for (const auto& item : items_) q = item->TransformPoint(q);
+  for (const auto& item : items_)
+    q = item->TransformPoint(q);
   return q;
 }
 
@@ -68,7 +75,8 @@ void TCombinedTransform::TransformPoints(const vec_t_<double, 2>* in, vec_t_<dou
                                          std::size_t n) const {
   if (items_.empty()) {
     if (in != out)
-      for (std::size_t i = 0; i < n; ++i) out[i] = in[i];
+      for (std::size_t i = 0; i < n; ++i)
+        out[i] = in[i];
     return;
   }
   // Blocks keep the points in cache while every member passes over them; the

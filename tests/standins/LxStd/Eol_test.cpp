@@ -12,7 +12,8 @@ TEST(LxNormalizeEOL, ConvertsEveryLineEndToTheRequestedForm) {
 }
 
 TEST(LxNormalizeEOL, IsIdempotentAndKeepsTheLineCount) {
-  const std::string samples[] = {"", "no end", "\r", "\n\r", "x\r\n\r\ny", std::string("a\0\rb", 4)};
+  const std::string samples[] = {"",     "no end",     "\r",
+                                 "\n\r", "x\r\n\r\ny", std::string("a\0\rb", 4)};
   for (const auto& s : samples) {
     const std::string lf = LxNormalizeEOL(s, eolLF);
     for (const TEOLType t : {eolLF, eolCR, eolCRLF}) {

@@ -52,8 +52,10 @@ TEST(ResString, ReadersRunConcurrentlyWithAWriter) {
         if (!LoadResString(kModule, "global.TEXT_CI_TYPE_CROSS", text)) ++misses;
       }
     });
-  for (int i = 0; i < 2000; ++i) LxSetResString(kModule, "global.TestConcurrent", "x");
-  for (auto& r : readers) r.join();
+  for (int i = 0; i < 2000; ++i)
+    LxSetResString(kModule, "global.TestConcurrent", "x");
+  for (auto& r : readers)
+    r.join();
   EXPECT_EQ(misses.load(), 0);
   LxRemoveResString(kModule, "global.TestConcurrent");
 }

@@ -13,7 +13,8 @@ std::vector<P> RandomPoints(std::size_t n) {
   std::mt19937 rng(42);
   std::uniform_real_distribution<double> u(-150.0, 150.0);
   std::vector<P> pts(n);
-  for (auto& p : pts) p = {u(rng), u(rng)};
+  for (auto& p : pts)
+    p = {u(rng), u(rng)};
   return pts;
 }
 

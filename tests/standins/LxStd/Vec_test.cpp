@@ -11,7 +11,8 @@ TEST(Vec, DefaultsToZero) {
   EXPECT_EQ(v.z, 0.0);
   const matr3x3 m;
   for (const auto& row : m.m)
-    for (double e : row) EXPECT_EQ(e, 0.0);
+    for (double e : row)
+      EXPECT_EQ(e, 0.0);
 }
 
 TEST(Matr3x3, InverseTimesProductReturnsTheVector) {
@@ -20,7 +21,8 @@ TEST(Matr3x3, InverseTimesProductReturnsTheVector) {
   for (int trial = 0; trial < 100; ++trial) {
     matr3x3 a;
     for (auto& row : a.m)
-      for (double& e : row) e = u(rng);
+      for (double& e : row)
+        e = u(rng);
     const double det = a.Det();
     if (std::abs(det) < 1e-3) continue;
     const vec_t_<double, 3> v{u(rng), u(rng), u(rng)};

@@ -46,7 +46,7 @@ struct matr3x3 {
   // Inverts in place, given `det` == Det(). The caller checks that det is not
   // zero; with det 0 the elements become infinities or NaN.
   constexpr void Invert_self(double det) {
-    const double (&a)[3][3] = m;
+    const double(&a)[3][3] = m;
     const double inv[3][3] = {
         {(a[1][1] * a[2][2] - a[1][2] * a[2][1]) / det,
          (a[0][2] * a[2][1] - a[0][1] * a[2][2]) / det,
@@ -59,7 +59,8 @@ struct matr3x3 {
          (a[0][0] * a[1][1] - a[0][1] * a[1][0]) / det},
     };
     for (int r = 0; r < 3; ++r)
-      for (int c = 0; c < 3; ++c) m[r][c] = inv[r][c];
+      for (int c = 0; c < 3; ++c)
+        m[r][c] = inv[r][c];
   }
 
   constexpr vec_t_<double, 3> operator*(const vec_t_<double, 3>& v) const {

@@ -36,7 +36,7 @@ std::vector<std::string> TrickyTexts() {
 
 TEST(XIniFormat, WritesACameraDocumentOneEntryPerLine) {
   TLxXIniWriter w;
-  w.WriteS("name", std::string("DMC"));
+  w.WriteS("name", std::string("RC-1"));
   w.WriteLongStringSE("description", "Aerial camera.\nCalibrated twice.");
   w.WriteS("focus", 120.0);
   const auto pp = w.BeginSectionCompactSE("principal_point");
@@ -52,7 +52,7 @@ TEST(XIniFormat, WritesACameraDocumentOneEntryPerLine) {
   w.EndSection(list);
   w.EndSection(io);
   EXPECT_EQ(w.Text(),
-            "name = \"DMC\"\n"
+            "name = \"RC-1\"\n"
             "description = |\n"
             "  | Aerial camera.\n"
             "  | Calibrated twice.\n"

@@ -13,7 +13,7 @@ namespace {
 const char* const kCamera = R"(# hand-edited
 camera {
   focus = 120
-  name = "DMC"
+  name = "Survey camera RC-1"
   principal_point { x = 1.5, y = -2 }
   int_or {
     type = "Sideways"
