@@ -4,6 +4,9 @@
 // libraries that hosts use together with it.
 
 #include <LxCloudDetector/LxCloudDetector.h>
+#include <LxMathEx/FormulaDistortion.h>
+#include <LxMathEx/SeriesDistortion.h>
+#include <LxMathEx/TableDistortion.h>
 #include <LxStd/EOL.h>
 #include <LxStd/ResString.h>
 #include <LxStd/Transform2D.h>
@@ -19,3 +22,4 @@
 #include <LxCameraUtils/Export.h>
 #include <LxCameraUtils/MarkTemplates.h>
 #include <LxCameraUtils/Module.h>
+#include <LxCameraUtils/TransformHolder.h>

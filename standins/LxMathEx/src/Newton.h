@@ -1,0 +1,177 @@
+#pragma once
+
+// Forward and inverse drivers shared by every model. A kernel K supplies
+//   template <bool kJacobian> Jet Map(double x, double y) const
+// giving F at the absolute point (x, y), mm, and with kJacobian its Jacobian.
+// The block paths run the very operations of the point paths, lane by lane,
+// so both give the same points.
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+
+#include <LxStd/Vec.h>
+
+namespace lxmathex_detail {
+
+using Vec2 = vec_t_<double, 2>;
+
+// F(p) and, when asked for, ∂F/∂p (row-major).
+struct Jet {
+  double x = 0.0, y = 0.0;
+  double xx = 0.0, xy = 0.0, yx = 0.0, yy = 0.0;
+};
+
+// Real distortions converge in 2 to 5 Newton steps from the first guess; the
+// bound only stops hopeless points.
+inline constexpr int kMaxNewtonIterations = 24;
+// Accept q when |F(q) − p| ≤ kResidualTolerance · max(1, |p| / 1 mm), in mm.
+inline constexpr double kResidualTolerance = 1e-12;
+// Points per block: the block's arrays stay in L1 and each loop over them is
+// long enough to vectorise.
+inline constexpr std::size_t kBlock = 64;
+
+inline double SquaredTolerance(double px, double py) {
+  const double p2 = px * px + py * py;
+  return kResidualTolerance * kResidualTolerance * (p2 > 1.0 ? p2 : 1.0);
+}
+
+// First guess: the kernel's own when it has one, else q0 = p − Δ(p − c),
+// exact for a constant displacement.
+template <class K>
+[[gnu::always_inline]] inline void FirstGuess(const K& k, double px, double py, double& qx,
+                                              double& qy) {
+  if constexpr (requires { k.Guess(px, py); }) {
+    const Vec2 q = k.Guess(px, py);
+    qx = q.x;
+    qy = q.y;
+  } else {
+    const Jet f = k.template Map<false>(px, py);
+    qx = px - (f.x - px);
+    qy = py - (f.y - py);
+  }
+}
+
+// A step shorter than this many tolerances is still taken after acceptance:
+// it costs nothing (F and J at q are at hand) and brings the residual from the
+// tolerance down to rounding level, while a longer one would mean a nearly
+// singular Jacobian, where a last step is not to be trusted.
+inline constexpr double kPolishSteps = 4.0;
+
+// One Newton iteration of a point that was not yet accepted (`done` false):
+// at q, r = F(q) − p and s = J⁻¹r. The point is accepted when |r| within the
+// tolerance and det J > 0; q moves to q − s unless it is accepted with a long
+// step. Once accepted, q never moves again. Branch-free, so blocks vectorise.
+template <class K>
+[[gnu::always_inline]] inline bool NewtonUpdate(const K& k, double px, double py, double tol2,
+                                                bool done, double& qx, double& qy) {
+  const Jet f = k.template Map<true>(qx, qy);
+  const double rx = f.x - px;
+  const double ry = f.y - py;
+  const double det = f.xx * f.yy - f.xy * f.yx;
+  const double inv_det = 1.0 / det;
+  const double sx = (f.yy * rx - f.xy * ry) * inv_det;
+  const double sy = (f.xx * ry - f.yx * rx) * inv_det;
+  const bool accept = (rx * rx + ry * ry <= tol2) & (det > 0.0);
+  const bool short_step = sx * sx + sy * sy <= kPolishSteps * kPolishSteps * tol2;
+  const bool move = (!done) & ((!accept) | short_step);
+  qx = move ? qx - sx : qx;
+  qy = move ? qy - sy : qy;
+  return done | accept;
+}
+
+template <class K>
+Vec2 ForwardPoint(const K& k, const Vec2& p) {
+  const Jet f = k.template Map<false>(p.x, p.y);
+  return {f.x, f.y};
+}
+
+template <class K>
+Vec2 InversePoint(const K& k, const Vec2& p) {
+  const double tol2 = SquaredTolerance(p.x, p.y);
+  double qx, qy;
+  FirstGuess(k, p.x, p.y, qx, qy);
+  for (int i = 0; i < kMaxNewtonIterations; ++i)
+    if (NewtonUpdate(k, p.x, p.y, tol2, false, qx, qy)) return {qx, qy};
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  return {kNaN, kNaN};
+}
+
+// Loads 1 to kBlock points into separate x and y arrays; the tail of a short
+// block repeats its last point so that every loop runs over a full block.
+[[gnu::always_inline]] inline void LoadBlock(const Vec2* in, std::size_t m, double* x, double* y) {
+  for (std::size_t j = 0; j < m; ++j) {
+    x[j] = in[j].x;
+    y[j] = in[j].y;
+  }
+  for (std::size_t j = m; j < kBlock; ++j) {
+    x[j] = x[m - 1];
+    y[j] = y[m - 1];
+  }
+}
+
+[[gnu::always_inline]] inline void StoreBlock(const double* x, const double* y, std::size_t m,
+                                              Vec2* out) {
+  for (std::size_t j = 0; j < m; ++j)
+    out[j] = {x[j], y[j]};
+}
+
+// The block loops take the kernel by value: a local copy cannot alias the
+// arrays, so its coefficients stay in registers and the loops vectorise.
+template <class K>
+[[gnu::always_inline]] inline void ForwardPoints(const K k, const Vec2* in, Vec2* out,
+                                                 std::size_t n) {
+  alignas(64) double x[kBlock], y[kBlock];
+  for (std::size_t start = 0; start < n; start += kBlock) {
+    const std::size_t m = n - start < kBlock ? n - start : kBlock;
+    LoadBlock(in + start, m, x, y);
+    for (std::size_t j = 0; j < kBlock; ++j) {
+      const Jet f = k.template Map<false>(x[j], y[j]);
+      x[j] = f.x;
+      y[j] = f.y;
+    }
+    StoreBlock(x, y, m, out + start);
+  }
+}
+
+// Every lane iterates until the whole block is accepted; an accepted lane no
+// longer moves, so each point ends where the point path stops.
+template <class K>
+[[gnu::always_inline]] inline void InverseBlock(const K& k, const double* px, const double* py,
+                                                double* qx, double* qy) {
+  alignas(64) double tol2[kBlock];
+  alignas(64) std::int64_t done[kBlock];
+  for (std::size_t j = 0; j < kBlock; ++j) {
+    done[j] = 0;
+    tol2[j] = SquaredTolerance(px[j], py[j]);
+    FirstGuess(k, px[j], py[j], qx[j], qy[j]);
+  }
+  for (int i = 0; i < kMaxNewtonIterations; ++i) {
+    std::int64_t all = 1;
+    for (std::size_t j = 0; j < kBlock; ++j) {
+      done[j] = NewtonUpdate(k, px[j], py[j], tol2[j], done[j] != 0, qx[j], qy[j]);
+      all &= done[j];
+    }
+    if (all) break;
+  }
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  for (std::size_t j = 0; j < kBlock; ++j) {
+    qx[j] = done[j] ? qx[j] : kNaN;
+    qy[j] = done[j] ? qy[j] : kNaN;
+  }
+}
+
+template <class K>
+[[gnu::always_inline]] inline void InversePoints(const K k, const Vec2* in, Vec2* out,
+                                                 std::size_t n) {
+  alignas(64) double px[kBlock], py[kBlock], qx[kBlock], qy[kBlock];
+  for (std::size_t start = 0; start < n; start += kBlock) {
+    const std::size_t m = n - start < kBlock ? n - start : kBlock;
+    LoadBlock(in + start, m, px, py);
+    InverseBlock(k, px, py, qx, qy);
+    StoreBlock(qx, qy, m, out + start);
+  }
+}
+
+}  // namespace lxmathex_detail

@@ -1,0 +1,58 @@
+#pragma once
+
+// Point and batch paths of the series kernels. The batch loops are built for
+// several instruction sets and chosen at load time.
+
+#include <cstddef>
+
+#include "SeriesKernel.h"
+
+namespace lxmathex_detail {
+
+void SeriesForward(const SeriesKernel& k, const Vec2* in, Vec2* out, std::size_t n);
+void SeriesInverse(const SeriesKernel& k, const Vec2* in, Vec2* out, std::size_t n);
+void MixedForward(const MixedKernel& k, const Vec2* in, Vec2* out, std::size_t n);
+void MixedInverse(const MixedKernel& k, const Vec2* in, Vec2* out, std::size_t n);
+
+// The model's map of one point: F(p), or F⁻¹(p) when `inverse`.
+template <class K>
+Vec2 MapPoint(const K& k, bool inverse, const Vec2& p) {
+  return inverse ? InversePoint(k, p) : ForwardPoint(k, p);
+}
+
+// Function objects that WithShape hands the shaped kernel to; inlined into
+// their caller, so into each instruction-set variant.
+struct PointMapper {
+  bool inverse;
+  Vec2 p;
+  template <class K>
+  [[gnu::always_inline]] Vec2 operator()(const K& k) const {
+    return MapPoint(k, inverse, p);
+  }
+};
+
+struct ForwardLoop {
+  const Vec2* in;
+  Vec2* out;
+  std::size_t n;
+  template <class K>
+  [[gnu::always_inline]] void operator()(const K& k) const {
+    ForwardPoints(k, in, out, n);
+  }
+};
+
+struct InverseLoop {
+  const Vec2* in;
+  Vec2* out;
+  std::size_t n;
+  template <class K>
+  [[gnu::always_inline]] void operator()(const K& k) const {
+    InversePoints(k, in, out, n);
+  }
+};
+
+inline Vec2 SeriesPoint(const SeriesKernel& k, bool inverse, const Vec2& p) {
+  return WithShape(k, PointMapper{inverse, p});
+}
+
+}  // namespace lxmathex_detail
