@@ -10,6 +10,9 @@
 #include <LxCameraUtils/Export.h>
 #include <LxStd/Vec.h>
 
+class TLxXIniReader;
+class TLxXIniWriter;
+
 // Lens distortion of one camera. `type` says which model applies; the record
 // carries the parameters of every model side by side, and changing `type`
 // clears nothing. Lengths (radii, distortion values, symmetry point) are in
@@ -91,6 +94,22 @@ class LXCAMERAUTILS_API TLxCameraDistortion {
   static TDirection TextToDirection(const std::string& text);
   static TDirection TextToDirectionE(const std::string& text);
   static std::string DirectionToUserText(TDirection value);
+
+  // Distortion document: "type", and unless dtNone "direction",
+  // "symmetry_point" and the coefficients or tables of the type, written at
+  // the writer's current place. Raises std::runtime_error for a `type` (before
+  // anything is written) or `direction` (after "type") without a machine
+  // text, TLxXIniError for a failed write. Writes as it goes: after an
+  // exception the writer keeps what was written, and sections begun are not
+  // ended. On return the writer is back at its starting level.
+  void SaveE(TLxXIniWriter* writer) const;
+
+  // Reads the distortion from the reader's current section. Fields the stored
+  // type does not use come back in their reset state. Raises TLxXIniError for
+  // anything required that is missing or unreadable, or an unknown "type", and
+  // leaves the record unchanged then. On a normal return the reader is at its
+  // starting section.
+  void LoadE(TLxXIniReader* reader);
 };
 
 static_assert(std::is_nothrow_move_constructible_v<TLxCameraDistortion>);

@@ -10,6 +10,9 @@
 #include <LxCameraUtils/Export.h>
 #include <LxStd/Vec.h>
 
+class TLxXIniReader;
+class TLxXIniWriter;
+
 // One fiducial mark of a camera.
 struct TFiducial {
   std::int32_t index = 0;           // number by which measurements refer to the mark
@@ -58,6 +61,30 @@ class LXCAMERAUTILS_API TLxCameraInfo {
   // distortion by its own operator==, fiducials mark by mark in order.
   bool operator==(const TLxCameraInfo& other) const;
   bool operator!=(const TLxCameraInfo& other) const;
+
+  // Camera document: the keys of the camera, its "int_or" and "distortion"
+  // sections, written at the writer's current place. Only what `type` calls
+  // for is written. Raises TLxXIniError for a failed write and
+  // std::runtime_error for a `type`, distortion type or direction, or (for
+  // ctDigital) a digital_camera_origin without a machine text. Writes as it
+  // goes: after an exception the writer keeps what was written, and sections
+  // begun are not ended. On return the writer is back at its starting level.
+  void SaveE(TLxXIniWriter* writer) const;
+
+  // Reads the camera from the reader's current section. Every key is required
+  // except those that only some types store, which get their defaults.
+  // Raises TLxXIniError for anything missing or unreadable and leaves the
+  // record unchanged then: it is replaced only when everything has been read.
+  // On a normal return the reader is at its starting section; after an
+  // exception it may stand inside a subsection.
+  void LoadE(TLxXIniReader* reader);
+
+  // Lenient form: resets the record (type ctDigital) and fills what the
+  // camera level holds; a missing key, "principal_point", "int_or" or
+  // "distortion" keeps its reset value. Inside "int_or" and "distortion" the
+  // strict rules apply, and their TLxXIniError passes out, leaving what was
+  // read so far in the record. Returns true whenever it returns.
+  bool Load(TLxXIniReader* reader);
 };
 
 static_assert(std::is_nothrow_move_constructible_v<TLxCameraInfo>);

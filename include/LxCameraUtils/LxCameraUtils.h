@@ -15,6 +15,7 @@
 #include <LxStd/ssprintf.h>
 
 #include <LxCameraUtils/CameraDistortion.h>
+#include <LxCameraUtils/CameraDocument.h>
 #include <LxCameraUtils/CameraEnums.h>
 #include <LxCameraUtils/CameraInfo.h>
 #include <LxCameraUtils/DefaultCameras.h>

@@ -8,6 +8,9 @@
 #include <LxCameraUtils/Export.h>
 #include <LxStd/Vec.h>
 
+class TLxXIniReader;
+class TLxXIniWriter;
+
 // Image template of one fiducial mark.
 struct TMarkTemplate {
   std::int32_t template_index = 0;             // referred to by TFiducial::template_index
@@ -31,6 +34,18 @@ struct LXCAMERAUTILS_API TCameraMarkTemplates {
   TCameraMarkTemplates(TCameraMarkTemplates&& other) noexcept;
   TCameraMarkTemplates& operator=(TCameraMarkTemplates&& other) noexcept;
   ~TCameraMarkTemplates() = default;
+
+  // Template-set document: "template_pixel_size_um", "default_scan_size_mm"
+  // and the list "mark_templates", written at the writer's current place.
+  // Values are not checked. Raises TLxXIniError for a failed write; what was
+  // written stays with the writer, and sections begun are not ended then.
+  void SaveE(TLxXIniWriter* writer) const;
+
+  // Reads the set from the reader's current section; everything is required
+  // but an item's "min_corr_half_size" (default 0). Raises TLxXIniError and
+  // leaves the record unchanged when anything is missing or unreadable. On a
+  // normal return the reader is at its starting section.
+  void LoadE(TLxXIniReader* reader);
 };
 
 static_assert(std::is_nothrow_move_constructible_v<TCameraMarkTemplates>);
