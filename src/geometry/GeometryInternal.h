@@ -1,0 +1,47 @@
+#pragma once
+
+// Internals of the geometry operations, shared between their sources and
+// reached by the tests.
+
+#include <LxCameraUtils/CameraDistortion.h>
+#include <LxCameraUtils/TransformHolder.h>
+#include <LxStd/Transform2D.h>
+#include <LxStd/Vec.h>
+
+#include <array>
+#include <numbers>
+#include <vector>
+
+namespace lxcu_geometry {
+
+constexpr double kPi = std::numbers::pi;
+
+// Each product rounds to the double nearest the exact multiple of π.
+constexpr std::array<double, 4> kPlusAngles = {0.0, kPi / 2, kPi, 3 * kPi / 2};
+constexpr std::array<double, 4> kXAngles = {kPi / 4, 3 * kPi / 4, 5 * kPi / 4, 7 * kPi / 4};
+constexpr std::array<double, 8> kEightAngles = {0.0, kPi / 4,     kPi / 2,     3 * kPi / 4,
+                                                kPi, 5 * kPi / 4, 3 * kPi / 2, 7 * kPi / 4};
+
+// A directed row's dr[0..3] stand at π/2, 3π/2, π, 0 (plus) or π/4 later
+// (x); these are the indices of dr in ascending angle.
+constexpr std::array<int, 4> kDrByAngle = {3, 0, 2, 1};
+
+}  // namespace lxcu_geometry
+
+// The dtDirected8 model: `table_plus` and `table_x` merged by radius into rows
+// of eight values (ascending angle from 0), the directions a table has no row
+// for at a radius interpolated along the radius (through the origin below its
+// first row, along its last segment beyond it). When exactly one table is
+// empty, each of its directions takes the mean of its two neighbouring
+// directions of the other table, so the record behaves as the four-direction
+// record of its non-empty table. Never empty; only allocation failure throws.
+var_a_legacy::var_a<TLx2DTransform*> CreateDirected8Transform(const TLxCameraDistortion& distortion,
+                                                              const vec_t_<double, 2>& center);
+
+// Least-squares fit of d(r) = k1 r³ + k2 r⁵ + k3 r⁷ to the mean radial
+// displacement (|T(r·u)| − r over the unit vectors of `angles`) of
+// `transform` at r = step, 2·step, …, count·step (mm). False, leaving k1–k3
+// as they were, when `step` is 0, `angles` is empty or the normal matrix is
+// singular.
+bool FitRadialPolynomial(const TLx2DTransform& transform, double step, unsigned count,
+                         const std::vector<double>& angles, double& k1, double& k2, double& k3);
