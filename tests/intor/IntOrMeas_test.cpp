@@ -42,8 +42,7 @@ TEST(TLxIntOrMeas, MovesTakeThePointsAndKeepTheRestInTheSource) {
   const TLxIntOrMeas constructed(std::move(source));
   EXPECT_TRUE(source.points.empty());
   ExpectSameExceptPoints(source, Sample());
-  ASSERT_EQ(constructed.points.size(), 2u);
-  EXPECT_EQ(constructed.points[0].index, 3);
+  EXPECT_EQ(constructed.points.size(), 2u);
 
   TLxIntOrMeas assigned;
   source = Sample();
@@ -51,13 +50,10 @@ TEST(TLxIntOrMeas, MovesTakeThePointsAndKeepTheRestInTheSource) {
   EXPECT_TRUE(source.points.empty());
   ExpectSameExceptPoints(assigned, Sample());
   EXPECT_EQ(assigned.points.size(), 2u);
-}
 
-TEST(TLxIntOrMeas, SelfAssignmentChangesNothing) {
-  TLxIntOrMeas m = Sample();
-  TLxIntOrMeas& alias = m;
-  m = alias;
-  m = std::move(alias);
-  ExpectSameExceptPoints(m, Sample());
-  EXPECT_EQ(m.points.size(), 2u);
+  TLxIntOrMeas& alias = assigned;  // self-assignment changes nothing
+  assigned = alias;
+  assigned = std::move(alias);
+  ExpectSameExceptPoints(assigned, Sample());
+  EXPECT_EQ(assigned.points.size(), 2u);
 }
