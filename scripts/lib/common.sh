@@ -2,7 +2,8 @@
 # configures and builds a preset. Sourced, not run.
 
 LX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-LX_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev libopencv-dev)
+LX_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev libopencv-dev
+  libcli11-dev libxml2-utils)
 
 lx_install_packages() {
   local missing=()

@@ -1,0 +1,57 @@
+#pragma once
+
+// The subcommands of lxcam. Each Add*Command registers its options with the
+// root app and returns what runs it once the command line was parsed; the
+// run returns the exit status and raises for bad input.
+
+#include <functional>
+#include <string>
+
+#include <CLI/CLI.hpp>
+
+#include <LxCameraUtils/CameraInfo.h>
+#include <LxCameraUtils/IntOrMeas.h>
+
+namespace lxcam {
+
+struct Subcommand {
+  CLI::App* app = nullptr;
+  std::function<int()> run;
+};
+
+Subcommand AddInfoCommand(CLI::App& root);
+Subcommand AddTransformCommand(CLI::App& root);
+Subcommand AddConvertCommand(CLI::App& root);
+Subcommand AddScaleCommand(CLI::App& root);
+Subcommand AddCheckCommand(CLI::App& root);
+Subcommand AddNewCommand(CLI::App& root);
+Subcommand AddPlotCommand(CLI::App& root);
+Subcommand AddDemoCommand(CLI::App& root);
+
+// The pieces the demo strings together.
+
+// The `info` summary of `camera`, read from `section` of `path`.
+std::string InfoText(const TLxCameraInfo& camera, const std::string& path,
+                     const std::string& section);
+
+struct Conversion {
+  TLxCameraInfo camera;    // the input camera with its distortion converted
+  bool exact = false;      // coefficients copied, no fit
+  double radius_mm = 0.0;  // fitted up to this radius (when not exact)
+  double max_error_mm = 0.0;
+};
+// ApproxCameraDistortion of `camera`'s distortion into `to` (dtFormula or
+// dtMixed); `radius_mm` as the library takes it. Raises InputError saying why
+// when the library refuses.
+Conversion ConvertDistortion(const TLxCameraInfo& camera, TDistortionType to, double radius_mm);
+// One line: "exact ..." or "fitted up to ...; largest deviation ... µm".
+std::string DescribeConversion(const TLxCameraInfo& source, const Conversion& conversion);
+
+// IntOrReady of `meas` against `camera`: true when ready; `report` receives
+// "ready", "ready (warning: ...)" or "not ready: ...".
+bool CheckReady(const TLxCameraInfo& camera, const TLxIntOrMeas& meas, std::string* report);
+
+// The `plot` picture of `camera` as an SVG document.
+std::string PlotSvg(const TLxCameraInfo& camera);
+
+}  // namespace lxcam

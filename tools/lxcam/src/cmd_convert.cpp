@@ -1,0 +1,115 @@
+// lxcam convert: expresses the distortion as a formula or mixed record.
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+
+#include <LxCameraUtils/CameraGeometry.h>
+
+#include "Commands.h"
+#include "Common.h"
+#include "Frame.h"
+
+namespace lxcam {
+namespace {
+
+// The radius the library fits up to (its documented rule), for the report.
+double FitRadius(const TLxCameraInfo& camera, double radius_mm) {
+  const double table = LargestTableRadius(camera.distortion);
+  if (table > 0.0) return table;
+  if (radius_mm <= 0.0) return camera.focus * 0.5;
+  return std::min(radius_mm, camera.focus);
+}
+
+std::string WhyRefused(const TLxCameraDistortion& d, double radius_mm) {
+  switch (d.type) {
+    case dtNone:
+      return "the camera has no distortion";
+    case dtPolynomial:
+      return "polynomial distortion is not converted";
+    case dtRadial:
+    case dtDirected4Plus:
+    case dtDirected4X:
+    case dtDirected8:
+      return "the distortion table is empty or its last radius is not above 0";
+    case dtFormula:
+    case dtMixed:
+      return "the fit up to r " + Num(radius_mm) + " mm is singular (is the focal length 0?)";
+    default:
+      return "the distortion type is unknown";
+  }
+}
+
+}  // namespace
+
+Conversion ConvertDistortion(const TLxCameraInfo& camera, TDistortionType to, double radius_mm) {
+  Conversion result{camera, false, FitRadius(camera, radius_mm), 0.0};
+  if (!ApproxCameraDistortion(to, &result.camera.distortion, camera, radius_mm,
+                              &result.max_error_mm))
+    throw InputError("cannot convert " + DistortionTypeName(camera.distortion.type) +
+                     " distortion to " + DistortionTypeName(to) + ": " +
+                     WhyRefused(camera.distortion, result.radius_mm));
+  // Formula and mixed sources are copied when the target holds the same terms;
+  // only then is the deviation exactly 0.
+  const TDistortionType from = camera.distortion.type;
+  result.exact = (from == dtFormula || from == dtMixed) && result.max_error_mm == 0.0;
+  return result;
+}
+
+std::string DescribeConversion(const TLxCameraInfo& source, const Conversion& c) {
+  const std::string what = DistortionTypeName(source.distortion.type) + " -> " +
+                           DistortionTypeName(c.camera.distortion.type);
+  if (c.exact) return what + ": exact, coefficients copied (deviation 0 µm)";
+  return what + ": fitted k1 r^3 + k2 r^5 + k3 r^7 up to r " + Num(c.radius_mm) +
+         " mm; largest deviation " + Fixed(c.max_error_mm * 1000.0, 3) + " µm";
+}
+
+Subcommand AddConvertCommand(CLI::App& root) {
+  struct Args {
+    std::string file;
+    std::string to;
+    double radius = 0.0;
+    std::string output = "-";
+    std::string section = kCameraSection;
+    bool force = false;
+  };
+  auto args = std::make_shared<Args>();
+  CLI::App* app = root.add_subcommand(
+      "convert", "Converts the distortion to the formula or mixed type and writes the camera");
+  app->add_option("FILE", args->file, "Camera document")->required();
+  app->add_option("--to", args->to, "Target distortion type")
+      ->required()
+      ->check(CLI::IsMember({"formula", "mixed"}));
+  app->add_option("--radius", args->radius,
+                  "Fit up to this radius (mm) for formula and mixed sources; 0 or less: focus/2, "
+                  "capped at the focal length. Table sources fit up to their last radius")
+      ->capture_default_str();
+  app->add_option("-o,--output", args->output, "Converted camera document (\"-\": standard output)")
+      ->capture_default_str();
+  app->add_option("--section", args->section,
+                  "Top-level section holding the camera, also used for the output")
+      ->capture_default_str();
+  app->add_flag("--force", args->force, "Allow the output to overwrite the input file");
+  app->footer(
+      "Prints whether the conversion was exact (coefficients copied) or fitted, with the\n"
+      "largest deviation of the result from the original distortion in micrometres. The report\n"
+      "goes to standard output, or to standard error when the document does.\n"
+      "The output holds the converted camera only, under the same section name.");
+  return {app, [args] {
+            RefuseToOverwriteInputs(args->output, {args->file}, args->force);
+            const TLxCameraInfo camera = LoadCamera(args->file, args->section);
+            const TDistortionType to = args->to == "formula" ? dtFormula : dtMixed;
+            Conversion c;
+            try {
+              c = ConvertDistortion(camera, to, args->radius);
+            } catch (const InputError& e) {
+              throw InputError(args->file + ": " + e.what());
+            }
+            WriteOutput(args->output, CameraDocumentText(c.camera, args->section));
+            std::FILE* report = IsStdout(args->output) ? stderr : stdout;
+            std::fprintf(report, "%s\n", DescribeConversion(camera, c).c_str());
+            if (!IsStdout(args->output)) std::fprintf(report, "wrote %s\n", args->output.c_str());
+            return kExitOk;
+          }};
+}
+
+}  // namespace lxcam
