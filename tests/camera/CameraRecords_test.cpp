@@ -1,158 +1,155 @@
-#include <LxCameraUtils/CameraDistortion.h>
 #include <LxCameraUtils/CameraInfo.h>
+#include <LxCameraUtils/DefaultCameras.h>
 #include <LxCameraUtils/MarkTemplates.h>
+#include <LxStd/EOL.h>
+#include <LxStd/ResString.h>
 
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <string>
 #include <utility>
+
+#include "module/ModuleRecord.h"
 
 namespace {
 
+using TC = TLxCameraInfo;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// A distortion with something in every kind of field.
-TLxCameraDistortion FilledDistortion() {
-  TLxCameraDistortion d;
-  d.type = dtDirected8;
-  d.direction = TLxCameraDistortion::dirMmToCam;
-  d.mixed_coeffs.P[1] = -1e-7;
-  d.polynomial_coeffs.K[7] = 3.0;
+// A camera with something in every kind of field, its distortion included.
+TC Filled() {
+  TC c;
+  c.name = "Cam", c.calibration_date = "2021-03-04", c.description = "line 1\r\nline 2";
+  c.fiducial_template_id = "tpl", c.type = ctFiducials, c.focus = 153.2;
+  c.principal_point = {0.0, -0.004}, c.sensor_dims = {7680, 13824};
+  c.fiducials = {{1, {-106.0, -106.0}, 7}, {2, {106.0, 106.0}, 8}};
+  c.digital_camera_origin = dcoUpperLeft;
+  TLxCameraDistortion& d = c.distortion;
+  d.type = dtDirected8, d.direction = TLxCameraDistortion::dirMmToCam;
+  d.mixed_coeffs.P[1] = -1e-7, d.polynomial_coeffs.K[7] = 3.0;
   d.table_r = {{10.0, 0.001}, {20.0, 0.002}};
   d.table_plus = {{10.0, {1, 2, 3, 4}}, {20.0, {5, 6, 7, 8}}};
   d.table_x = {{15.0, {-1, -2, -3, -4}}};
   d.symmetry_point = {0.01, -0.02};
-  d.k1 = 1e-5;
-  return d;
-}
-
-TLxCameraDistortion WithoutTables(TLxCameraDistortion d) {
-  d.table_r.clear();
-  d.table_plus.clear();
-  d.table_x.clear();
-  return d;
-}
-
-TLxCameraInfo FilledCamera() {
-  TLxCameraInfo c;
-  c.name = "Cam";
-  c.calibration_date = "2021-03-04";
-  c.description = "line 1\r\nline 2";
-  c.fiducial_template_id = "tpl";
-  c.type = ctFiducials;
-  c.distortion = FilledDistortion();
-  c.focus = 153.2;
-  c.principal_point = {0.003, -0.004};
-  c.sensor_dims = {7680, 13824};
-  c.fiducials = {{1, {-106.0, -106.0}, 7}, {2, {106.0, 106.0}, 8}};
-  c.digital_camera_origin = dcoUpperLeft;
   return c;
 }
 
-// Whether `record` changed by `change` still equals its original.
-template <typename T, typename F>
-bool EqualAfter(const T& record, F change) {
-  T changed = record;
-  change(changed);
-  return changed == record;
+// What a move leaves of Filled(): texts, fiducials and tables emptied.
+TC MovedFrom() {
+  TC c = Filled();
+  c.name = c.calibration_date = c.description = c.fiducial_template_id = "";
+  c.fiducials.clear();
+  c.distortion.table_r.clear(), c.distortion.table_plus.clear(), c.distortion.table_x.clear();
+  return c;
 }
+
+std::string Text(const std::string& key) {
+  return ModuleRecord().UserText(key);
+}
+
+// Takes one text out of the resource store while it lives.
+struct TRemovedText {
+  std::string key, saved = Text(key);
+  bool had = LxRemoveResString("LxCameraUtils", key);
+  ~TRemovedText() {
+    if (had) LxSetResString("LxCameraUtils", key, saved);
+  }
+};
 
 }  // namespace
 
-TEST(CameraDistortion, ComparesCoefficientArraysByBitsAndEverythingElseByValue) {
-  using TD = TLxCameraDistortion;
-  const TD base = FilledDistortion();
-  EXPECT_TRUE(EqualAfter(base, [](TD&) {}));
-  EXPECT_FALSE(EqualAfter(base, [](TD& d) { d.mixed_coeffs.c[0] = -0.0; }));
-  EXPECT_FALSE(EqualAfter(base, [](TD& d) { d.polynomial_coeffs.P[3] = -0.0; }));
-  // A NaN coefficient equals its copy, which carries the same pattern.
-  TD nan_coeff = base;
-  nan_coeff.polynomial_coeffs.K[0] = kNaN;
-  EXPECT_TRUE(nan_coeff == TD(nan_coeff));
-
-  TD zeros = base;
-  zeros.k1 = zeros.table_r[0].dr = 0.0;
-  EXPECT_TRUE(EqualAfter(zeros, [](TD& d) { d.k1 = d.table_r[0].dr = -0.0; }));
-  EXPECT_FALSE(EqualAfter(base, [](TD& d) { d.symmetry_point.x = kNaN; }));
-  TD nan_value = base;
-  nan_value.table_x[0].dr[3] = kNaN;
-  EXPECT_FALSE(nan_value == TD(nan_value));
+TEST(CameraRecords, CompareValuesByValueCoefficientArraysByBitsAndSequencesInOrder) {
+  // The changed record against the original, or (Copy) against its own copy.
+  enum Expect { kDiffers, kEqual, kCopyDiffers, kCopyEqual };
+  const std::pair<void (*)(TC&), Expect> cases[] = {
+      {[](TC& c) { c.name = "CAM"; }, kDiffers},
+      {[](TC& c) { std::swap(c.fiducials[0], c.fiducials[1]); }, kDiffers},
+      {[](TC& c) { c.sensor_dims.y += 1; }, kDiffers},
+      {[](TC& c) { c.digital_camera_origin = dcoLowerLeft; }, kDiffers},
+      {[](TC& c) { c.principal_point.x = c.distortion.k1 = -0.0; }, kEqual},
+      {[](TC& c) { c.focus = kNaN; }, kCopyDiffers},
+      {[](TC& c) { c.distortion.symmetry_point.x = kNaN; }, kCopyDiffers},
+      {[](TC& c) { c.distortion.table_x[0].dr[3] = kNaN; }, kCopyDiffers},
+      {[](TC& c) { c.distortion.polynomial_coeffs.K[0] = kNaN; }, kCopyEqual},
+      {[](TC& c) { c.distortion.mixed_coeffs.c[0] = -0.0; }, kDiffers},
+      {[](TC& c) { c.distortion.polynomial_coeffs.P[3] = -0.0; }, kDiffers},
+      {[](TC& c) { std::swap(c.distortion.table_plus[0], c.distortion.table_plus[1]); }, kDiffers},
+      {[](TC& c) { c.distortion.table_r.pop_back(); }, kDiffers},
+      {[](TC& c) { c.distortion.table_x.clear(); }, kDiffers},
+      // Nothing clears the parameters of a model that was left.
+      {[](TC& c) { c.distortion.type = dtFormula, c.distortion.type = dtDirected8; }, kEqual},
+  };
+  const TC original = Filled();
+  for (std::size_t i = 0; i < std::size(cases); ++i) {
+    const auto [change, expect] = cases[i];
+    TC changed = original;
+    change(changed);
+    const TC other = expect == kCopyDiffers || expect == kCopyEqual ? changed : original;
+    const bool equal = expect == kEqual || expect == kCopyEqual;
+    EXPECT_EQ(changed == other, equal) << i;
+    EXPECT_EQ(changed != other, !equal) << i;
+  }
 }
 
-TEST(CameraDistortion, IsUnequalWhenTablesDifferInOrderOrLength) {
-  using TD = TLxCameraDistortion;
-  const TD base = FilledDistortion();
-  EXPECT_FALSE(EqualAfter(base, [](TD& d) { std::swap(d.table_plus[0], d.table_plus[1]); }));
-  EXPECT_FALSE(EqualAfter(base, [](TD& d) { d.table_r.pop_back(); }));
-  EXPECT_FALSE(EqualAfter(base, [](TD& d) { d.table_x.clear(); }));
-  // Changing the model keeps the other models' parameters.
-  EXPECT_TRUE(EqualAfter(base, [](TD& d) { d.type = dtFormula, d.type = dtDirected8; }));
+TEST(CameraRecords, MovesEmptyTheSourcesTextsSequencesAndTablesOnlyAndResetRestoresTheDefault) {
+  TC source = Filled();
+  TC constructed(std::move(source));
+  EXPECT_TRUE(constructed == Filled() && source == MovedFrom());
+  TLxCameraDistortion distortion = Filled().distortion;
+  const TLxCameraDistortion taken(std::move(distortion));
+  EXPECT_TRUE(taken == Filled().distortion && distortion == MovedFrom().distortion);
+
+  source = Filled();
+  TC assigned;
+  assigned = std::move(source);
+  EXPECT_TRUE(assigned == Filled() && source == MovedFrom());
+  assigned = static_cast<const TC&>(assigned);  // copy to itself
+  EXPECT_TRUE(assigned == Filled());
+  assigned.Reset();
+  EXPECT_TRUE(assigned == TC() && assigned.type == 0 && assigned.fiducials.empty());
+  EXPECT_EQ(assigned.distortion.direction, TLxCameraDistortion::dirCamToMm);
+
+  TCameraMarkTemplates marks;
+  marks.template_pixel_size_um = 12.5;
+  marks.mark_templates = {{3, {1.0, 2.0}, "mark3.tif", {16, 16}, 0}};
+  const TCameraMarkTemplates marks_taken(std::move(marks));
+  EXPECT_TRUE(marks.mark_templates.empty() && marks.template_pixel_size_um == 12.5);
+  ASSERT_EQ(marks_taken.mark_templates.size(), 1u);
+  EXPECT_EQ(marks_taken.mark_templates[0].filename, "mark3.tif");
 }
 
-TEST(CameraDistortion, MoveEmptiesOnlyTheSourceTablesAndResetRestoresTheDefault) {
-  TLxCameraDistortion source = FilledDistortion();
-  TLxCameraDistortion target(std::move(source));
-  EXPECT_TRUE(target == FilledDistortion());
-  EXPECT_TRUE(source == WithoutTables(FilledDistortion()));
+TEST(DefaultCameras, AreResetDigitalCamerasWithThePresetsSensorsAndJoinedCrlfTexts) {
+  TC expected;
+  expected.type = ctDigital;
+  EXPECT_TRUE(CreateDefaultCamera() == expected);
+  EXPECT_TRUE(CreateDefaultCamera() != TC());
 
-  source = FilledDistortion();
-  target = std::move(source);
-  EXPECT_TRUE(target == FilledDistortion());
-  EXPECT_TRUE(source == WithoutTables(FilledDistortion()));
-
-  target.Reset();
-  EXPECT_TRUE(target == TLxCameraDistortion());
-  EXPECT_EQ(target.type, dtNone);
-  EXPECT_EQ(target.direction, TLxCameraDistortion::dirCamToMm);
+  const auto preset = [&](const char* name, const char* dsc, double focus_mm, double pixel_mm,
+                          std::uint64_t x_px, std::uint64_t y_px) {
+    TC c = expected;
+    c.name = Text(name);
+    c.description = LxNormalizeEOL(Text(dsc) + Text("global.CamDscAutoCreated"), eolCRLF);
+    c.focus = focus_mm, c.pixel_size = {pixel_mm, pixel_mm}, c.sensor_dims = {x_px, y_px};
+    return c;
+  };
+  const TC dmc = CreateDefaultDMCCamera();
+  EXPECT_TRUE(dmc == preset("global.CamNameDMC", "global.CamDscDMC", 120.0, 0.012, 7680, 13824));
+  EXPECT_FALSE(dmc.name.empty());
+  EXPECT_NE(dmc.description.find("\r\n"), std::string::npos);
+  EXPECT_TRUE(CreateDefaultVideoCamera() ==
+              preset("global.CamNameVideo", "global.CamDscVideo", 22.0, 0.023, 1080, 1920));
 }
 
-TEST(CameraInfo, ComparesEveryFieldWithFloatingPointSemantics) {
-  using TC = TLxCameraInfo;
-  const TC base = FilledCamera();
-  EXPECT_FALSE(base != TC(base));
-  EXPECT_FALSE(EqualAfter(base, [](TC& c) { c.name = "CAM"; }));
-  EXPECT_FALSE(EqualAfter(base, [](TC& c) { std::swap(c.fiducials[0], c.fiducials[1]); }));
-  EXPECT_FALSE(EqualAfter(base, [](TC& c) { c.distortion.mixed_coeffs.K[0] = -0.0; }));
-  EXPECT_FALSE(EqualAfter(base, [](TC& c) { c.sensor_dims.y += 1; }));
-  EXPECT_FALSE(EqualAfter(base, [](TC& c) { c.digital_camera_origin = dcoLowerLeft; }));
-  EXPECT_FALSE(EqualAfter(base, [](TC& c) { c.focus = kNaN; }));
-  EXPECT_FALSE(EqualAfter(base, [](TC& c) { c.fiducials[1].coords_cam.y = kNaN; }));
-  TC zero = base;
-  zero.principal_point.x = 0.0;
-  EXPECT_TRUE(EqualAfter(zero, [](TC& c) { c.principal_point.x = -0.0; }));
-}
-
-TEST(CameraInfo, MoveEmptiesTextsFiducialsAndTablesOfTheSourceOnly) {
-  TLxCameraInfo expected = FilledCamera();
-  expected.name = expected.calibration_date = expected.description = "";
-  expected.fiducial_template_id = "";
-  expected.fiducials.clear();
-  expected.distortion = WithoutTables(expected.distortion);
-
-  TLxCameraInfo source = FilledCamera();
-  TLxCameraInfo target;
-  target = std::move(source);
-  EXPECT_TRUE(target == FilledCamera());
-  EXPECT_TRUE(source == expected);
-  TLxCameraInfo again(std::move(target));
-  EXPECT_TRUE(again == FilledCamera());
-  EXPECT_TRUE(target == expected);
-
-  again = static_cast<const TLxCameraInfo&>(again);  // copy to itself
-  EXPECT_TRUE(again == FilledCamera());
-  again.Reset();
-  EXPECT_TRUE(again == TLxCameraInfo());
-  EXPECT_EQ(again.type, 0);
-  EXPECT_TRUE(again.fiducials.empty());
-}
-
-TEST(CameraMarkTemplates, MoveEmptiesTheSourceTemplatesAndKeepsItsScalars) {
-  TCameraMarkTemplates source;
-  source.template_pixel_size_um = 12.5;
-  source.mark_templates = {{3, {1.0, 2.0}, "mark3.tif", {16, 16}, 0}};
-  const TCameraMarkTemplates target(std::move(source));
-  EXPECT_TRUE(source.mark_templates.empty());
-  EXPECT_EQ(source.template_pixel_size_um, 12.5);
-  ASSERT_EQ(target.mark_templates.size(), 1u);
-  EXPECT_EQ(target.mark_templates[0].filename, "mark3.tif");
+TEST(DefaultCameras, UseWhateverTextsTheStoreHas) {
+  const std::string auto_created = Text("global.CamDscAutoCreated");
+  {
+    const TRemovedText no_description{"global.CamDscDMC"}, no_name{"global.CamNameDMC"};
+    ASSERT_TRUE(no_description.had && no_name.had);
+    const TC dmc = CreateDefaultDMCCamera();
+    EXPECT_EQ(dmc.name, "");
+    EXPECT_EQ(dmc.description, LxNormalizeEOL(auto_created, eolCRLF));
+  }
+  EXPECT_EQ(Text("global.CamDscAutoCreated"), auto_created);
+  EXPECT_FALSE(Text("global.CamDscDMC").empty());
 }
