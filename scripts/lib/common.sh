@@ -3,7 +3,7 @@
 
 LX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 LX_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev libopencv-dev
-  libcli11-dev libxml2-utils)
+  clang libclang-rt-14-dev gcovr locales libcli11-dev libxml2-utils)
 
 lx_install_packages() {
   local missing=()
@@ -27,4 +27,14 @@ lx_build() {
   [ "${LX_WERROR:-0}" = 1 ] && werror=ON
   cmake --preset "$preset" -DLX_WARNINGS_AS_ERRORS="$werror" >/dev/null
   cmake --build --preset "$preset"
+}
+
+# Generates the German locale (decimal comma) that one test pass runs under.
+lx_german_locale() {
+  locale -a 2>/dev/null | grep -qix 'de_DE.utf-\?8' && return 0
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "locale de_DE.UTF-8 missing (run as root to generate it)" >&2
+    return 1
+  fi
+  localedef -i de_DE -f UTF-8 de_DE.UTF-8
 }

@@ -4,6 +4,7 @@
 #include <LxStd/XIni.h>
 
 #include <string>
+#include <utility>
 
 #include "camera/EnumTables.h"
 #include "persist/CameraMarks.h"
@@ -141,7 +142,8 @@ void TLxCameraInfo::LoadE(TLxXIniReader* reader) {
   fresh.distortion.LoadE(reader);
   reader->LeaveSectionE(section);
 
-  *this = fresh;
+  // A move cannot fail half way, as a copy could for want of memory.
+  *this = std::move(fresh);
 }
 
 bool TLxCameraInfo::Load(TLxXIniReader* reader) {

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "persist/XIniIO.h"
@@ -230,5 +231,6 @@ void TLxCameraDistortion::LoadE(TLxXIniReader* reader) {
         break;
     }
   }
-  *this = fresh;
+  // A move cannot fail half way, as a copy could for want of memory.
+  *this = std::move(fresh);
 }

@@ -144,7 +144,7 @@ TEST(CameraDocument, UnknownTypeOrOriginIsAnInvalidValueOfItsKey) {
   };
   for (const auto& [text, key] : cases) {
     TLxCameraInfo camera = Other();
-    const std::string error = ErrorOf([&] { LoadInto(text, camera); });
+    const std::string error = ErrorOf([&, &doc = text] { LoadInto(doc, camera); });
     EXPECT_THAT(error, HasSubstr("invalid value"));
     EXPECT_THAT(error, HasSubstr(key));
     EXPECT_TRUE(camera == Other());

@@ -107,7 +107,8 @@ TLxXIniHandle TLxXIniWriter::Begin(std::string_view name, bool compact) {
         "cannot begin section " + label +
         Kelvora::ssprintf(": sections nested deeper than %zu levels", kXIniMaxDepth) + Where());
   // Everything that can fail for memory comes before the text is appended.
-  stack_.reserve(stack_.size() + 1);
+  // Doubling, as push_back would: reserving one more would copy the stack each time.
+  if (stack_.size() == stack_.capacity()) stack_.reserve(2 * stack_.size());
   Frame frame{next_handle_, std::string(name), stack_.back().entries, 0,
               compact || stack_.back().compact};
   StartEntry({});
