@@ -8,6 +8,15 @@
 #include <utility>
 #include <vector>
 
+#include "persist/XIniIO.h"
+
+using lxpersist::ReadKey;
+using lxpersist::ReadKeyE;
+using lxpersist::ReadListE;
+using lxpersist::ReadPointE;
+using lxpersist::WriteE;
+using lxpersist::WritePointE;
+
 namespace {
 
 bool HasPoints(TCameraType type) {
@@ -15,18 +24,6 @@ bool HasPoints(TCameraType type) {
 }
 bool HasResolution(TCameraType type) {
   return type == ctPrincipalPoint || type == ctCross;
-}
-
-template <typename T>
-void Write(TLxXIniWriter& w, std::string_view key, const T& value) {
-  if (!w.WriteS(key, value)) w.throw_error();
-}
-
-void WritePoint(TLxXIniWriter& w, std::string_view key, const vec_t_<double, 2>& p) {
-  const TLxXIniHandle h = w.BeginSectionCompactSE(key);
-  Write(w, lx::s_x, p.x);
-  Write(w, lx::s_y, p.y);
-  w.EndSection(h);
 }
 
 // Writing order: ascending index, equal indices in list order.
@@ -43,48 +40,37 @@ void WritePoints(TLxXIniWriter& w, const TLxIntOrMeas& m) {
   for (const std::size_t i : WritingOrder(m.points)) {
     const TMeasPoint& p = m.points[i];
     const TLxXIniHandle item = w.BeginSectionCompactSE("");
-    Write(w, "index", int{p.index});
-    WritePoint(w, "coords_pix", p.coords_pix);
-    if (m.camera_type == ctFiducials) WritePoint(w, "residuals_pix", p.residuals_pix);
+    WriteE(&w, "index", int{p.index});
+    WritePointE(&w, "coords_pix", p.coords_pix);
+    if (m.camera_type == ctFiducials) WritePointE(&w, "residuals_pix", p.residuals_pix);
     w.EndSection(item);
   }
   w.EndSection(list);
 }
 
 std::string OptionalText(const TLxXIniReader& r, std::string_view key) {
-  return r.Read<std::string>(r.FindF(key), std::string());
-}
-
-vec_t_<double, 2> ReadRequiredPoint(TLxXIniReader& r, std::string_view key) {
-  const TLxXIniHandle h = r.EnterSectionE(r.FindFE(key));
-  const vec_t_<double, 2> p{r.ReadE<double>(r.FindFE(lx::s_x)), r.ReadE<double>(r.FindFE(lx::s_y))};
-  r.LeaveSectionE(h);
-  return p;
+  return ReadKey<std::string>(&r, key, std::string());
 }
 
 // Absent, or not a section: (0, 0); a missing component: 0.
 vec_t_<double, 2> ReadOptionalPoint(TLxXIniReader& r, std::string_view key) {
   const TLxXIniHandle h = r.EnterSection(r.FindF(key));
   if (h == 0) return {};
-  const vec_t_<double, 2> p{r.Read<double>(r.FindF(lx::s_x), 0.0),
-                            r.Read<double>(r.FindF(lx::s_y), 0.0)};
+  const vec_t_<double, 2> p{ReadKey(&r, lx::s_x, 0.0), ReadKey(&r, lx::s_y, 0.0)};
   r.LeaveSection(h);
   return p;
 }
 
 std::vector<TMeasPoint> ReadPoints(TLxXIniReader& r, TCameraType type) {
-  std::vector<TMeasPoint> points;
   const TLxXIniHandle list = r.EnterSectionS("points");
-  if (list == 0) return points;
-  for (std::uint64_t pos = 0; r.HasEntry(pos); ++pos) {
-    const TLxXIniHandle item = r.EnterSectionE(pos);
+  if (list == 0) return {};
+  std::vector<TMeasPoint> points = ReadListE<TMeasPoint>(&r, [&] {
     TMeasPoint p;
-    p.index = r.ReadE<int>(r.FindFE("index"));
-    p.coords_pix = ReadRequiredPoint(r, "coords_pix");
+    p.index = ReadKeyE<int>(&r, "index");
+    p.coords_pix = ReadPointE<double>(&r, "coords_pix");
     if (type == ctFiducials) p.residuals_pix = ReadOptionalPoint(r, "residuals_pix");
-    points.push_back(p);
-    r.LeaveSectionE(item);
-  }
+    return p;
+  });
   r.LeaveSectionE(list);
   return points;
 }
@@ -94,20 +80,21 @@ std::vector<TMeasPoint> ReadPoints(TLxXIniReader& r, TCameraType type) {
 void TLxIntOrMeas::SaveE(TLxXIniWriter* writer) const {
   TLxXIniWriter& w = *writer;
   if (camera_type != 0)
-    Write(w, "camera_type",
-          CameraTypeToTextE(camera_type, "@TLxIntOrMeas::Save: invalid CameraType"));
+    WriteE(&w, "camera_type",
+           CameraTypeToTextE(camera_type, "@TLxIntOrMeas::Save: invalid CameraType"));
   if (HasPoints(camera_type)) WritePoints(w, *this);
-  Write(w, "rotation",
-        rotation == crInvalid ? std::string()
-                              : CamRotateToTextE(rotation, "@TLxIntOrMeas::Save: invalid Rotate"));
+  WriteE(&w, "rotation",
+         rotation == crInvalid ? std::string()
+                               : CamRotateToTextE(rotation, "@TLxIntOrMeas::Save: invalid Rotate"));
   if (HasResolution(camera_type)) {
-    WritePoint(w, "scan_resolution", scan_resolution);
-    Write(w, "resolution_units",
-          ResolutionUnitsToTextE(resolution_units, "@TLxIntOrMeas::Save: invalid ResolutionUnits"));
+    WritePointE(&w, "scan_resolution", scan_resolution);
+    WriteE(
+        &w, "resolution_units",
+        ResolutionUnitsToTextE(resolution_units, "@TLxIntOrMeas::Save: invalid ResolutionUnits"));
   }
   if (camera_type == ctFiducials)
-    Write(w, "transform_type",
-          TransformTypeToTextE(transform_type, "@TLxIntOrMeas::Save: invalid TransformType"));
+    WriteE(&w, "transform_type",
+           TransformTypeToTextE(transform_type, "@TLxIntOrMeas::Save: invalid TransformType"));
 }
 
 void TLxIntOrMeas::LoadE(TLxXIniReader* reader) {
