@@ -361,12 +361,33 @@ bool IsNegativeZero(const TLxXIniReader& reader, std::uint64_t pos) {
   return d && *d == 0.0 && std::signbit(*d);
 }
 
-void CopyEntries(TLxXIniReader& reader, TLxXIniWriter& writer) {
+std::string PathOf(const TLxXIniReader& reader, std::uint64_t pos, const std::string& prefix) {
+  const std::string_view name = reader.NameAt(pos);
+  return prefix + (name.empty() ? "[" + std::to_string(pos) + "]" : std::string(name));
+}
+
+void CollectPaths(TLxXIniReader& reader, const std::string& prefix,
+                  std::vector<std::string>& paths) {
+  for (std::uint64_t pos = 0; reader.HasEntry(pos); ++pos) {
+    paths.push_back(PathOf(reader, pos, prefix));
+    if (const TLxXIniHandle section = reader.EnterSection(pos)) {
+      CollectPaths(reader, paths.back() + "/", paths);
+      reader.LeaveSectionE(section);
+    }
+  }
+}
+
+// Paths are made only when there is an entry to skip: the fuzz targets
+// rewrite large documents.
+void CopyEntries(TLxXIniReader& reader, TLxXIniWriter& writer, const std::string& prefix,
+                 std::string_view skip) {
   for (std::uint64_t pos = 0; reader.HasEntry(pos); ++pos) {
     const std::string name(reader.NameAt(pos));
+    const std::string path = skip.empty() ? std::string() : PathOf(reader, pos, prefix);
+    if (!skip.empty() && path == skip) continue;
     if (const TLxXIniHandle in = reader.EnterSection(pos)) {
       const TLxXIniHandle out = writer.BeginSectionSE(name);
-      CopyEntries(reader, writer);
+      CopyEntries(reader, writer, path + "/", skip);
       writer.EndSection(out);
       reader.LeaveSectionE(in);
     } else if (const auto text = TryRead<std::string>(reader, pos)) {
@@ -416,9 +437,15 @@ std::string CheckTraversal(TLxXIniReader& reader) {
   return "throw_error_valueS returned";
 }
 
-std::string Rewrite(TLxXIniReader& reader) {
+std::vector<std::string> EntryPaths(TLxXIniReader& reader) {
+  std::vector<std::string> paths;
+  CollectPaths(reader, {}, paths);
+  return paths;
+}
+
+std::string Rewrite(TLxXIniReader& reader, std::string_view skip) {
   TLxXIniWriter writer;
-  CopyEntries(reader, writer);
+  CopyEntries(reader, writer, {}, skip);
   return writer.Text();
 }
 

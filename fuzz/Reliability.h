@@ -118,10 +118,17 @@ SweepResult SweepWriteFailures(const Record& record);
 // where it started.
 std::string CheckTraversal(TLxXIniReader& reader);
 
+// Every entry of the reader's current section and below, sections included,
+// in document order, as a path from there: "int_or/fiducials/[0]/index" (an
+// unnamed entry by its position). The reader ends where it started.
+std::vector<std::string> EntryPaths(TLxXIniReader& reader);
+
 // Copies the reader's document into a new writer, each value as the first of
 // text, int, unsigned 64-bit and double that reads it (values no type reads
 // are left out; texts with line ends as long texts), and returns the text.
-std::string Rewrite(TLxXIniReader& reader);
+// The entry at the path `skip` (as EntryPaths names it) is left out with all
+// it holds.
+std::string Rewrite(TLxXIniReader& reader, std::string_view skip = {});
 
 // Rewrites `text` twice: the second document must parse and be the same
 // bytes as the first. `text` must parse.

@@ -74,8 +74,6 @@ TEST(EnumTexts, EveryMachineTextRoundTripsThroughTheStrictConversion) {
   // The origin has only a lenient reader.
   ExpectRoundTrips<TDigitalCameraOrigin>(kDigitalCameraOriginTexts, DigitalCameraOriginToTextE,
                                          TextToDigitalCameraOrigin);
-  EXPECT_EQ(CameraTypeToTextE(ctCalibratedCross, nullptr), "CalibratedCross");
-  EXPECT_EQ(DistortionTypeToTextE(dtDirected4Plus, nullptr), "Directed4+");
 }
 
 TEST(EnumTexts, NearMissesFallBackToTheNoMatchValueOrThrowTheirText) {
@@ -91,11 +89,9 @@ TEST(EnumTexts, NearMissesFallBackToTheNoMatchValueOrThrowTheirText) {
 }
 
 TEST(EnumTexts, InvalidValuesThrowWithTheContextOnItsOwnLine) {
-  const auto bad_type = TCameraType{6};
-  EXPECT_EQ(ErrorOf([&] { CameraTypeToTextE(bad_type, nullptr); }),
-            "@EnumToTextE(): Invalid enum value: 6.");
-  EXPECT_EQ(ErrorOf([&] { CameraTypeToTextE(bad_type, ""); }),
-            "@EnumToTextE(): Invalid enum value: 6.");
+  for (const char* no_context : {static_cast<const char*>(nullptr), ""})
+    EXPECT_EQ(ErrorOf([&] { CameraTypeToTextE(TCameraType{6}, no_context); }),
+              "@EnumToTextE(): Invalid enum value: 6.");
   EXPECT_EQ(ErrorOf([] {
               DistortionTypeToTextE(TDistortionType{0},
                                     "@TLxCameraDistortion::Save: invalid DistortionType");

@@ -10,9 +10,9 @@
 #include <array>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <latch>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -36,20 +36,15 @@ class Tracked final : public TLx2DTransform {
     int uses_seen = 0;
   };
   explicit Tracked(Record* record) : record_(record) {}
-  Tracked(const Tracked&) = default;
   ~Tracked() override {
     for (const int use : uses)
       record_->uses_seen += use;
     record_->destroyed.fetch_add(1);
   }
   vec_t_<double, 2> TransformPoint(const vec_t_<double, 2>& p) const override { return p; }
-  std::unique_ptr<TLx2DTransform> Clone() const override {
-    return std::make_unique<Tracked>(*this);
-  }
+  std::unique_ptr<TLx2DTransform> Clone() const override { return nullptr; }
 
   std::array<int, kThreads> uses{};
-
- private:
   Record* record_;
 };
 
@@ -59,22 +54,21 @@ using Holder = var_a<TLx2DTransform*>;
 
 TEST(ConcurrentModuleRecord, FirstUseFromManyThreadsCreatesOneRecord) {
   std::latch start(kThreads);
-  std::array<const TModuleRecord*, kThreads> records{};
-  std::array<std::string, kThreads> texts;
+  std::array<std::string, kThreads> texts;  // the record's address, name and a text
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t)
     threads.emplace_back([&, t] {
       start.arrive_and_wait();
       const TModuleRecord& record = ModuleRecord();
-      records[t] = &record;
-      texts[t] = record.name + ": " + record.UserText("global.TEXT_CI_TYPE_CROSS");
+      texts[t] = std::to_string(reinterpret_cast<std::uintptr_t>(&record)) + " " + record.name +
+                 ": " + record.UserText("global.TEXT_CI_TYPE_CROSS");
     });
   for (std::thread& thread : threads)
     thread.join();
-  for (int t = 0; t < kThreads; ++t) {
-    EXPECT_EQ(records[t], &ModuleRecord());
-    EXPECT_EQ(texts[t], "LxCameraUtils: Cross");
-  }
+  const std::string want =
+      std::to_string(reinterpret_cast<std::uintptr_t>(&ModuleRecord())) + " LxCameraUtils: Cross";
+  for (const std::string& text : texts)
+    EXPECT_EQ(text, want);
 }
 
 TEST(ConcurrentTransformHolders, CopiedAndReleasedAcrossThreadsReleaseEachBlockOnce) {
@@ -84,40 +78,25 @@ TEST(ConcurrentTransformHolders, CopiedAndReleasedAcrossThreadsReleaseEachBlockO
   for (Tracked::Record& record : records)
     originals.push_back(make_var_a<TLx2DTransform, Tracked>(&record));
 
-  // Every thread copies every holder, uses the object, drops half of its
-  // copies in an order of its own and hands the other half to its neighbour,
-  // which drops them; the originals go meanwhile.
+  // Every thread copies every holder, uses the object and drops its copies,
+  // odd threads in reverse order; the originals go meanwhile.
   std::latch copied(kThreads + 1);
-  std::array<std::vector<Holder>, kThreads> handed;
-  std::array<std::mutex, kThreads> handed_lock;
-  std::latch handed_over(kThreads);
   std::vector<std::thread> threads;
   for (int t = 0; t < kThreads; ++t)
     threads.emplace_back([&, t] {
       std::vector<Holder> mine(originals.begin(), originals.end());
       copied.arrive_and_wait();
-      std::vector<Holder> passed;
       for (std::size_t i = 0; i < kBlocks; ++i) {
         Holder& holder = mine[t % 2 ? kBlocks - 1 - i : i];
         static_cast<Tracked*>(holder.get())->uses[t] = 1;
-        if ((i + t) % 2) passed.push_back(std::move(holder));
         holder.reset();
       }
-      {
-        const std::lock_guard lock(handed_lock[(t + 1) % kThreads]);
-        handed[(t + 1) % kThreads] = std::move(passed);
-      }
-      handed_over.arrive_and_wait();
-      const std::lock_guard lock(handed_lock[t]);
-      handed[t].clear();
     });
   copied.arrive_and_wait();
   originals.clear();
   for (std::thread& thread : threads)
     thread.join();
 
-  for (const Tracked::Record& record : records) {
-    ASSERT_EQ(record.destroyed.load(), 1);
-    ASSERT_EQ(record.uses_seen, kThreads);
-  }
+  for (const Tracked::Record& record : records)
+    ASSERT_TRUE(record.destroyed.load() == 1 && record.uses_seen == kThreads);
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <limits>
 #include <stdexcept>
+#include <tuple>
 #include <vector>
 
 #include "geometry/GeometryInternal.h"
@@ -20,8 +21,7 @@ TLxCameraInfo Camera(TDistortionType type, Dist::TDirection direction = Dist::di
   TLxCameraInfo cam;
   cam.focus = 100.0;
   cam.principal_point = cam.distortion.symmetry_point = {0.25, -0.5};
-  cam.distortion.type = type;
-  cam.distortion.direction = direction;
+  cam.distortion.type = type, cam.distortion.direction = direction;
   return cam;
 }
 
@@ -33,31 +33,20 @@ double Displacement(double k1, double k2, double k3, double r) {
   return ((k3 * r * r + k2) * r * r + k1) * r * r * r;
 }
 
-// The largest distance between two maps over a 100 mm frame, every 5 mm.
-double MaxDistance(const TLx2DTransform& a, const TLx2DTransform& b) {
+// The largest distance between the maps of two records over a 100 mm frame, every 5 mm.
+double MaxDistance(const Dist& a, const Dist& b) {
+  const auto ta = CreateCameraDistortionTransform(a, {}, 100.0);
+  const auto tb = CreateCameraDistortionTransform(b, {}, 100.0);
   double worst = 0.0;
   for (double x = -50; x <= 50; x += 5)
     for (double y = -50; y <= 50; y += 5) {
-      const P p = a.TransformPoint({x, y}), q = b.TransformPoint({x, y});
+      const P p = ta->TransformPoint({x, y}), q = tb->TransformPoint({x, y});
       worst = std::max(worst, std::hypot(p.x - q.x, p.y - q.y));
     }
   return worst;
 }
 
 }  // namespace
-
-TEST(FitRadialPolynomial, RecoversKnownTermsAndLeavesThemOnDegenerateSamples) {
-  const std::vector<double> angles = {0.0, 1.0, 2.0, 4.0};
-  double k[3] = {7, 7, 7};
-  EXPECT_FALSE(FitRadialPolynomial(kRadial3, 0.5, 100, {}, k[0], k[1], k[2]));
-  EXPECT_FALSE(FitRadialPolynomial(kRadial3, 0.5, 0, angles, k[0], k[1], k[2]));  // no samples
-  EXPECT_TRUE(k[0] == 7 && k[1] == 7 && k[2] == 7);
-  ASSERT_TRUE(FitRadialPolynomial(kRadial3, 0.5, 100, angles, k[0], k[1], k[2]));
-  // Least squares on exact samples leaves rounding of ~1e-15 relative.
-  EXPECT_NEAR(k[0], kK1, 1e-15);
-  EXPECT_NEAR(k[1], kK2, 1e-18);
-  EXPECT_NEAR(k[2], kK3, 1e-22);
-}
 
 TEST(ApproxCameraDistortion, FitReproducesTheRadialDisplacementOverTheRadius) {
   for (auto type : {dtFormula, dtMixed}) {
@@ -71,121 +60,104 @@ TEST(ApproxCameraDistortion, FitReproducesTheRadialDisplacementOverTheRadius) {
       EXPECT_NEAR(Displacement(k[0], k[1], k[2], r), Displacement(kK1, kK2, kK3, r), 1e-6) << r;
     EXPECT_LE(err, 1e-6);
   }
-  Dist identity;
-  double err = -1;
-  ASSERT_TRUE(
-      ApproxCameraDistortion(TUnityTransform(), dtFormula, &identity, Camera(dtNone), 10.0, &err));
-  // |r·u| differs from r by rounding only.
-  EXPECT_LE(std::abs(Displacement(identity.k1, identity.k2, identity.k3, 10.0)), 1e-12);
-  EXPECT_LE(err, 1e-12);
+  const std::vector<double> angles = {0.0, 1.0, 2.0, 4.0};
+  double k[3] = {7, 7, 7};  // the fit itself leaves them on degenerate samples
+  EXPECT_FALSE(FitRadialPolynomial(kRadial3, 0.5, 100, {}, k[0], k[1], k[2]));
+  EXPECT_FALSE(FitRadialPolynomial(kRadial3, 0.5, 0, angles, k[0], k[1], k[2]));  // no samples
+  EXPECT_TRUE(k[0] == 7 && k[1] == 7 && k[2] == 7);
+  ASSERT_TRUE(FitRadialPolynomial(kRadial3, 0.5, 100, angles, k[0], k[1], k[2]));
+  // Least squares on exact samples leaves rounding of ~1e-15 relative.
+  EXPECT_TRUE(std::abs(k[0] - kK1) < 1e-15 && std::abs(k[1] - kK2) < 1e-18 &&
+              std::abs(k[2] - kK3) < 1e-22);
 }
 
-TEST(ApproxCameraDistortion, CopiesFormulaAndMixedTermsExactlyToTheSameMap) {
-  TLxCameraInfo f = Camera(dtFormula), f_affine = f, m = Camera(dtMixed), m_high = m;
+TEST(ApproxCameraDistortion, CopiesWhatTheTargetCarriesAndFitsTheRestUpToTheRadiusTheSourceAllows) {
+  TLxCameraInfo f = Camera(dtFormula), m = Camera(dtMixed), radial = Camera(dtRadial);
   f.distortion.k1 = 1e-5, f.distortion.p1 = 2e-6, f.distortion.b1 = 3e-4;
-  f_affine.distortion = f.distortion;
-  f_affine.distortion.k2 = -3e-9, f_affine.distortion.p2 = -1e-6, f_affine.distortion.b2 = 2e-4;
-  f_affine.distortion.a1 = -1e-4, f_affine.distortion.a2 = 5e-4;
+  TLxCameraInfo f_affine = f, m_high = m, eight = Camera(dtDirected8);
+  Dist& fa = f_affine.distortion;
+  fa.k2 = -3e-9, fa.p2 = -1e-6, fa.b2 = 2e-4, fa.a1 = -1e-4, fa.a2 = 5e-4;
   m.distortion.mixed_coeffs = {{3e-4, -2e-4}, {}, {}, {1e-5, -3e-9, 1e-13}, {2e-6, -1e-6}};
   m_high.distortion.mixed_coeffs = m.distortion.mixed_coeffs;
   m_high.distortion.mixed_coeffs.b = {1e-4, 2e-4, 1e-5};
   m_high.distortion.mixed_coeffs.c[3] = 1e-5;
-  struct Case {
-    const TLxCameraInfo& cam;
-    TDistortionType to;
-  } cases[] = {
-      {f, dtFormula}, {f, dtMixed}, {f_affine, dtMixed}, {m, dtFormula}, {m_high, dtMixed}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.cam.distortion.type << " to " << c.to);
-    Dist out;
-    double err = -1;
-    ASSERT_TRUE(ApproxCameraDistortion(c.to, &out, c.cam, 30.0, &err));
-    EXPECT_EQ(err, 0.0);
-    EXPECT_EQ(out.type, c.to);
-    // The two models evaluate the same terms in a different order.
-    EXPECT_LE(MaxDistance(*CreateCameraDistortionTransform(c.cam.distortion, {}, c.cam.focus),
-                          *CreateCameraDistortionTransform(out, {}, c.cam.focus)),
-              1e-12);
-  }
-  Dist mixed, want = f.distortion;
-  ASSERT_TRUE(ApproxCameraDistortion(dtMixed, &mixed, f, 0.0, nullptr));
-  want.type = dtMixed, want.mixed_coeffs = {{3e-4}, {}, {}, {1e-5}, {2e-6}};
-  EXPECT_TRUE(mixed == want);
-}
-
-TEST(ApproxCameraDistortion, FitsWhatItCannotCopyUpToTheRadiusTheSourceAllows) {
-  TLxCameraInfo mm_to_cam = Camera(dtFormula, Dist::dirMmToCam), off_centre = Camera(dtFormula);
-  TLxCameraInfo higher = Camera(dtFormula), radial = Camera(dtRadial), eight = Camera(dtDirected8);
-  mm_to_cam.distortion.k1 = off_centre.distortion.k1 = higher.distortion.k1 = -1e-5;
+  TLxCameraInfo mm_to_cam = f, off_centre = f, higher = f;
+  mm_to_cam.distortion.direction = Dist::dirMmToCam;
   off_centre.distortion.symmetry_point = {0.3, -0.5};
   higher.distortion.k4 = 1e-14;  // beyond what the mixed type carries
   radial.distortion.table_r = {{10.0, -0.01}, {20.0, -0.08}};
   eight.distortion.table_plus = {{20.0, {-0.1, -0.1, -0.1, -0.1}}};
   eight.distortion.table_x = {{5.0, {-0.01, -0.02, 0, 0}}, {30.0, {-0.3, -0.2, -0.3, -0.3}}};
-  struct Case {
+  const struct {
     const TLxCameraInfo& cam;
-    double radius, fitted_to;
-  } cases[] = {{mm_to_cam, -1.0, 50.0},  {mm_to_cam, 150.0, 100.0}, {mm_to_cam, 30.0, 30.0},
-               {off_centre, 30.0, 30.0}, {higher, 0.0, 50.0},       {radial, 5.0, 20.0},
-               {eight, 5.0, 30.0}};
-  for (const Case& c : cases) {
-    SCOPED_TRACE(testing::Message() << c.cam.distortion.type << " radius " << c.radius);
+    TDistortionType to;
+    double radius, fitted_to;  // fitted_to 0: copied
+  } cases[] = {{f, dtFormula, 30, 0},          {f, dtMixed, 30, 0},
+               {f_affine, dtMixed, 30, 0},     {m, dtFormula, 30, 0},
+               {m_high, dtMixed, 30, 0},       {mm_to_cam, dtMixed, -1, 50},
+               {mm_to_cam, dtMixed, 150, 100}, {mm_to_cam, dtFormula, 30, 30},
+               {off_centre, dtMixed, 30, 30},  {higher, dtMixed, 0, 50},
+               {radial, dtMixed, 5, 20},       {eight, dtFormula, 5, 30}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.cam.distortion.type << " to " << c.to << " " << c.radius);
     Dist got, want;
     double got_err = -1, want_err = -2;
-    ASSERT_TRUE(ApproxCameraDistortion(dtMixed, &got, c.cam, c.radius, &got_err));
+    ASSERT_TRUE(ApproxCameraDistortion(c.to, &got, c.cam, c.radius, &got_err));
+    EXPECT_EQ(got.type, c.to);
+    if (c.fitted_to == 0) {
+      EXPECT_EQ(got_err, 0.0);
+      // The two models evaluate the same terms in a different order.
+      EXPECT_LE(MaxDistance(c.cam.distortion, got), 1e-12);
+      continue;
+    }
     const auto t = CreateCameraDistortionTransform(
         c.cam.distortion, c.cam.distortion.symmetry_point - c.cam.principal_point, c.cam.focus);
-    ASSERT_TRUE(ApproxCameraDistortion(*t, dtMixed, &want, c.cam, c.fitted_to, &want_err));
+    ASSERT_TRUE(ApproxCameraDistortion(*t, c.to, &want, c.cam, c.fitted_to, &want_err));
     EXPECT_TRUE(got == want);
     EXPECT_EQ(got_err, want_err);
     EXPECT_GT(got_err, 0.0);  // a fit, not a copy
   }
+  Dist mixed, want = f.distortion;  // a copy keeps the fields the target does not use
+  ASSERT_TRUE(ApproxCameraDistortion(dtMixed, &mixed, f, 0.0, nullptr));
+  want.type = dtMixed, want.mixed_coeffs = {{3e-4}, {}, {}, {1e-5}, {2e-6}};
+  EXPECT_TRUE(mixed == want);
 }
 
 TEST(ApproxCameraDistortion, RefusesWithoutWritingTheResults) {
-  // One row at radius r in each table named.
-  const auto with_rows = [](TDistortionType type, double r, bool radial, bool plus, bool x) {
-    TLxCameraInfo cam = Camera(type);
-    if (radial) cam.distortion.table_r = {{r, 0.1}};
-    if (plus) cam.distortion.table_plus = {{r, {0.1, 0.1, 0.1, 0.1}}};
-    if (x) cam.distortion.table_x = {{r, {0.1, 0.1, 0.1, 0.1}}};
-    return cam;
-  };
-  TLxCameraInfo no_focus = Camera(dtFormula, Dist::dirMmToCam);
-  no_focus.focus = 0.0;
-  struct Case {
-    const char* what;
-    TLxCameraInfo cam;
-    TDistortionType to = dtFormula;
-    double radius = 10.0;
-  } cases[] = {
-      {"requested radial", Camera(dtFormula), dtRadial},
-      {"no distortion", Camera(dtNone)},
-      {"polynomial", Camera(dtPolynomial)},
-      {"empty radial", with_rows(dtRadial, 1.0, false, true, true)},
-      {"radial radius 0", with_rows(dtRadial, 0.0, true, false, false)},
-      {"empty plus", with_rows(dtDirected4Plus, 1.0, true, false, true)},
-      {"empty x", with_rows(dtDirected4X, 1.0, true, true, false)},
-      {"eight without x", with_rows(dtDirected8, 1.0, false, true, false)},
-      {"eight without plus", with_rows(dtDirected8, 1.0, false, false, true)},
-      {"eight radius 0", with_rows(dtDirected8, 0.0, false, true, true)},
-      {"zero step", no_focus, dtFormula, -1.0},  // fits up to focus/2 = 0
-  };
   Dist untouched;
   untouched.k1 = 0.125;
-  for (const Case& c : cases) {
+  const auto refused = [&](auto approx) {
     Dist out = untouched;
     double err = 42.0;
-    EXPECT_FALSE(ApproxCameraDistortion(c.to, &out, c.cam, c.radius, &err)) << c.what;
-    EXPECT_TRUE(out == untouched && err == 42.0) << c.what;
+    return !approx(&out, &err) && out == untouched && err == 42.0;
+  };
+  // One row at radius r in each table named: r(adial), p(lus), x.
+  const std::tuple<TDistortionType, const char*, double> tables[] = {
+      {dtNone, "", 1},       {dtPolynomial, "", 1},      {dtRadial, "px", 1},
+      {dtRadial, "r", 0},    {dtDirected4Plus, "rx", 1}, {dtDirected4X, "rp", 1},
+      {dtDirected8, "p", 1}, {dtDirected8, "x", 1},      {dtDirected8, "px", 0}};
+  for (const auto& [type, names, r] : tables) {
+    TLxCameraInfo c = Camera(type);
+    const Dist::TDirectedTableRow row{r, {0.1, 0.1, 0.1, 0.1}};
+    if (std::strchr(names, 'r')) c.distortion.table_r = {{r, 0.1}};
+    if (std::strchr(names, 'p')) c.distortion.table_plus = {row};
+    if (std::strchr(names, 'x')) c.distortion.table_x = {row};
+    EXPECT_TRUE(refused([&](Dist* out, double* err) {
+      return ApproxCameraDistortion(dtFormula, out, c, 10.0, err);
+    })) << type
+        << names << r;
   }
-  // Requested radial, zero step, singular fit.
-  for (auto [to, radius] : {std::pair{dtRadial, 10.0}, {dtFormula, 0.0}, {dtMixed, 1e-58}}) {
-    Dist out = untouched;
-    double err = 42.0;
-    EXPECT_FALSE(ApproxCameraDistortion(kRadial3, to, &out, Camera(dtNone), radius, &err));
-    EXPECT_TRUE(out == untouched && err == 42.0) << radius;
-  }
+  TLxCameraInfo no_focus = Camera(dtFormula, Dist::dirMmToCam);
+  no_focus.focus = 0.0;  // fits up to the focus, 0: a zero step
+  for (const auto& [to, cam] : {std::pair{dtFormula, no_focus}, {dtRadial, Camera(dtFormula)}})
+    EXPECT_TRUE(refused([&](Dist* out, double* err) {
+      return ApproxCameraDistortion(to, out, cam, 10.0, err);
+    })) << to;
+  // A type it cannot make, a zero step, a singular fit.
+  for (auto [to, radius] : {std::pair{dtRadial, 10.0}, {dtFormula, 0.0}, {dtMixed, 1e-58}})
+    EXPECT_TRUE(refused([&](Dist* out, double* err) {
+      return ApproxCameraDistortion(kRadial3, to, out, Camera(dtNone), radius, err);
+    })) << radius;
   EXPECT_THROW(ApproxCameraDistortion(kRadial3, dtFormula, nullptr, Camera(dtNone), 1.0, nullptr),
                std::invalid_argument);
   EXPECT_THROW(ApproxCameraDistortion(dtFormula, nullptr, Camera(dtNone), 1.0, nullptr),
@@ -203,7 +175,7 @@ TEST(ApplyDistortionMultiplier, ScalesEveryModelsDisplacementButLeavesFactorOneB
   d.mixed_coeffs.K = {1e-5, -3e-9, 1e-13}, d.mixed_coeffs.P = {2e-6, -1e-6};
   // P[2] and P[3] scale relative terms, in which the map is not linear.
   d.polynomial_coeffs = {{1e-4, -1e-3, 3e-5, -1e-6, 1e-7, -1e-8, 1e-9, -1e-10}, {2e-4, -1e-4}};
-  d.table_r = {{10.0, 0.01}, {30.0, 0.2}};
+  d.table_r = {{10.0, 0.01}, {30.0, 0.2}},
   d.table_plus = d.table_x = {{10.0, {0.01, 0.02, 0.03, 0.04}}, {30.0, {0.2, 0.1, 0.3, 0.4}}};
   Dist scaled = d;
   ApplyDistortionMultiplier(&scaled, 2.0);

@@ -10,7 +10,6 @@
 #include <cmath>
 #include <limits>
 #include <numbers>
-#include <random>
 #include <typeinfo>
 #include <vector>
 
@@ -18,6 +17,8 @@ namespace {
 
 using P = vec_t_<double, 2>;
 using Dist = TLxCameraDistortion;
+using Rows = std::vector<Dist::TDirectedTableRow>;
+constexpr double kPi = std::numbers::pi;
 
 }  // namespace
 
@@ -31,18 +32,13 @@ TEST(CamToMmTransform, ShiftsByThePrincipalPointThenAppliesTheModelIgnoringTheSe
       {{0.0, 0.0}, {}, dtNone, typeid(TUnityTransform)},
       {{-0.0, 0.0}, {}, dtNone, typeid(TUnityTransform)},
       {{0.1, -0.2}, {}, dtNone, typeid(TAffineTransform)},
+      {{0.0, -0.2}, {}, dtNone, typeid(TAffineTransform)},
       {{0.1, -0.2}, {}, 9, typeid(TAffineTransform)},
       {{kNaN, 0.0}, {}, dtNone, typeid(TAffineTransform)},
       {{0.0, -0.0}, {0.3, -0.1}, dtFormula, typeid(TFormulaDistortion)},
       {{0.1, -0.2}, {0.1, -0.2}, dtFormula, typeid(TCombinedTransform)},
       {{0.12, -0.07}, {0.2, 0.1}, dtFormula, typeid(TCombinedTransform)},
   };
-  std::mt19937_64 rng(6);
-  std::uniform_real_distribution<double> u(-50.0, 50.0);
-  std::vector<P> in(200), batch(in.size());
-  for (P& p : in)
-    p = {u(rng), u(rng)};
-  in[0] = {1, 1};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.pp.x << ", " << c.pp.y << " type " << c.type);
     TLxCameraInfo cam;
@@ -58,17 +54,13 @@ TEST(CamToMmTransform, ShiftsByThePrincipalPointThenAppliesTheModelIgnoringTheSe
     EXPECT_EQ(typeid(held), c.holds);
     EXPECT_EQ(t.use_count(), 1);  // the factory's own holder is gone
     const auto model = CreateCameraDistortionTransform(cam.distortion, c.symmetry - c.pp, 100.0);
-    t->TransformPoints(in.data(), batch.data(), in.size());
-    for (std::size_t k = 0; k < in.size(); ++k) {
-      const P want = model ? model->TransformPoint(in[k] - c.pp) : in[k] - c.pp;
-      const P q = t->TransformPoint(in[k]);
-      EXPECT_THAT(q.x, testing::NanSensitiveDoubleEq(want.x));
-      EXPECT_THAT(q.y, testing::NanSensitiveDoubleEq(want.y));
-      // Batch and point paths of the models may round differently.
-      if (std::isfinite(q.x)) {
-        EXPECT_LE(std::hypot(q.x - batch[k].x, q.y - batch[k].y), 1e-12);
+    for (double x = -49; x <= 50; x += 5)
+      for (double y = -49; y <= 50; y += 5) {
+        const P want = model ? model->TransformPoint(P{x, y} - c.pp) : P{x, y} - c.pp;
+        const P q = t->TransformPoint({x, y});
+        EXPECT_THAT(q.x, testing::NanSensitiveDoubleEq(want.x));
+        EXPECT_THAT(q.y, testing::NanSensitiveDoubleEq(want.y));
       }
-    }
   }
 }
 
@@ -77,11 +69,9 @@ TEST(CameraDistortionTransform, PassesTheRecordsValuesCentreFocusAndDirection) {
   d.symmetry_point = {7, 7};  // never read: the centre is the caller's
   d.k1 = 1, d.k2 = 2, d.k3 = 3, d.k4 = 4, d.k5 = 5, d.p1 = 6, d.p2 = 7, d.p3 = 8, d.p4 = 9;
   d.b1 = 10, d.b2 = 11, d.a1 = 12, d.a2 = 13;
-  d.mixed_coeffs = {{1, 2, 3, 4, 5, 6, 7},
-                    {8, 9, 10, 11, 12, 13, 14},
-                    {15, 16, 17, 18, 19, 20, 21},
-                    {22, 23, 24},
-                    {25, 26}};
+  d.mixed_coeffs.a = {1, 2, 3, 4, 5, 6, 7}, d.mixed_coeffs.b = {8, 9, 10, 11, 12, 13, 14};
+  d.mixed_coeffs.c = {15, 16, 17, 18, 19, 20, 21}, d.mixed_coeffs.K = {22, 23, 24};
+  d.mixed_coeffs.P = {25, 26};
   d.polynomial_coeffs = {{1, 2, 3, 4, 5, 6, 7, 8}, {9, 10, 11, 12}};
   d.table_r = {{20.0, 0.5}, {10.0, 0.25}};
   const P c{0.5, -0.25};
@@ -114,29 +104,60 @@ TEST(CameraDistortionTransform, PassesTheRecordsValuesCentreFocusAndDirection) {
     EXPECT_TRUE(p.Focus() == 50.0 && p.MmToCam() == flag && p.Center() == c);
   }
   d.type = dtRadial, d.table_r.clear();  // an empty table still makes a model
-  EXPECT_TRUE(dynamic_cast<const TRadialDistortion&>(*CreateCameraDistortionTransform(d, c, 1.0))
-                  .Items()
-                  .empty());
+  const auto empty = CreateCameraDistortionTransform(d, c, 1.0);
+  EXPECT_TRUE(dynamic_cast<const TRadialDistortion&>(*empty).Items().empty());
 }
 
 TEST(CameraDistortionTransform, PutsEachDirectedValueAtItsDirection) {
-  constexpr double kPi = std::numbers::pi;
   Dist d;
   d.table_plus = d.table_x = {{10.0, {1, 2, 3, 4}}};
-  for (auto type : {dtDirected4Plus, dtDirected4X}) {
+  for (auto [type, turn] : {std::pair{dtDirected4Plus, 0.0}, {dtDirected4X, kPi / 4}}) {
     d.type = type;
     const auto t = CreateCameraDistortionTransform(d, {}, 100.0);
     const auto& data = dynamic_cast<const TDirectedDistortion&>(*t).Data();
-    const double turn = type == dtDirected4X ? kPi / 4 : 0.0;
+    // dr[0..3] stand at π/2, 3π/2, π and 0, turned for the x table.
     EXPECT_EQ(data.angles,
               (std::vector<double>{turn, turn + kPi / 2, turn + kPi, turn + 3 * kPi / 2}));
     EXPECT_EQ(data.items, (std::vector<TDirectedTableItem>{{10.0, {4, 1, 3, 2}}}));
-    // dr[0..3] displace outwards along π/2, 3π/2, π and 0, turned for the x table.
-    const double along[4] = {kPi / 2, 3 * kPi / 2, kPi, 0.0};
-    for (int k = 0; k < 4; ++k) {
-      const P q = t->TransformPoint(P{std::cos(along[k] + turn), std::sin(along[k] + turn)} * 10.0);
-      // Angles carry rounding of ~1e-15 rad, moving values by as little.
-      EXPECT_NEAR(std::hypot(q.x, q.y), 10.0 + d.table_plus[0].dr[k], 1e-12) << k;
-    }
+  }
+}
+
+TEST(Directed8Merge, MergesByRadiusInterpolatingTheTableWithoutARow) {
+  using Items = std::vector<TDirectedTableItem>;
+  const Dist::TDirectedTableRow p10{10.0, {1, 2, 3, 4}}, x10{10.0, {5, 6, 7, 8}};
+  const Dist::TDirectedTableRow x20{20.0, {5, 6, 7, 8}};
+  const Dist::TDirectedTableRow ones{10.0, {1, 1, 1, 1}}, threes{20.0, {3, 3, 3, 3}};
+  const auto at = [](double r, double v) {
+    return TDirectedTableItem{r, {v, 0, v, 0, v, 0, v, 0}};
+  };
+  struct Case {
+    const char* what;
+    Rows plus, x;
+    Items want;
+  } cases[] = {
+      {"both empty", {}, {}, {}},
+      {"equal radii", {p10}, {x10}, {{10.0, {4, 8, 1, 5, 3, 7, 2, 6}}}},
+      {"from the origin, then in proportion",
+       {p10},
+       {x20},
+       {{10.0, {4, 4, 1, 2.5, 3, 3.5, 2, 3}}, {20.0, {8, 8, 2, 5, 6, 7, 4, 6}}}},
+      {"between rows", {ones, threes}, {{15.0, {}}}, {at(10, 1), at(15, 2), at(20, 3)}},
+      {"along the last segment", {ones, threes}, {{30.0, {}}}, {at(10, 1), at(20, 3), at(30, 5)}},
+      // A missing table borrows the mean of its neighbouring directions, so the
+      // record acts as the four-direction record of the other table.
+      {"no x rows", {p10}, {}, {{10.0, {4, 2.5, 1, 2, 3, 2.5, 2, 3}}}},
+      {"no plus rows", {}, {x10}, {{10.0, {7, 8, 6.5, 5, 6, 7, 6.5, 6}}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Dist d;
+    d.type = dtDirected8, d.direction = Dist::dirMmToCam, d.table_plus = c.plus, d.table_x = c.x;
+    const auto t = CreateCameraDistortionTransform(d, {0.5, -0.5}, 100.0);
+    const auto& model = dynamic_cast<const TDirectedDistortion&>(*t);
+    EXPECT_EQ(model.Data().center, (P{0.5, -0.5}));
+    EXPECT_EQ(model.Data().angles, (std::vector<double>{0, kPi / 4, kPi / 2, 3 * kPi / 4, kPi,
+                                                        5 * kPi / 4, 3 * kPi / 2, 7 * kPi / 4}));
+    EXPECT_EQ(model.Data().items, c.want);
+    EXPECT_TRUE(model.MmToCam());
   }
 }

@@ -1,57 +1,57 @@
-// The bundled measurement documents load, save back to the same bytes, and are
-// ready for the camera they were measured with.
-#include <LxCameraUtils/LxCameraUtils.h>
+// The bundled measurement documents: each saves back to its own bytes, is ready
+// for the camera it was measured with, and survives refused writes, truncation
+// and single-byte damage (saves stop at the refused write, loads succeed whole
+// or change nothing).
+#include <LxCameraUtils/IntOrMeas.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
-namespace fs = std::filesystem;
+#include "Reliability.h"
 
-namespace {
+using ::testing::IsEmpty;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-}  // namespace
-
-TEST(IntOrExamples, LoadSaveBackAndAreReadyForTheirCamera) {
-  int seen = 0;
-  for (const auto& entry : fs::directory_iterator(fs::path(LX_EXAMPLES_DIR) / "cameras")) {
-    const std::string name = entry.path().filename().string();
-    const std::string suffix = ".meas.xini";
-    if (!name.ends_with(suffix)) continue;
+TEST(IntOrExamples, SaveBackByteForByteAndAreReadyForTheirCamera) {
+  const auto docs = lxrel::Documents(LX_EXAMPLES_DIR "/cameras", ".meas.xini");
+  EXPECT_EQ(docs.size(), 4u) << "one per camera type that has marks";
+  for (const auto& [name, text] : docs) {
     SCOPED_TRACE(name);
-    ++seen;
-    const std::string text = ReadFile(entry.path());
-    TLxXIniReader doc(text);
-    const TLxXIniHandle section = doc.EnterSectionSE("int_or_meas");
     TLxIntOrMeas meas;
-    meas.LoadE(&doc);
-    doc.LeaveSectionE(section);
-
+    lxrel::LoadFrom(text, lxrel::IntOrLoader(), meas);
     TLxXIniWriter out;
     const TLxXIniHandle begun = out.BeginSectionSE("int_or_meas");
     meas.SaveE(&out);
     out.EndSection(begun);
     EXPECT_EQ(out.Text(), text);
 
-    TLxXIniReader camera_doc = TLxXIniReader::FromFile(
-        (entry.path().parent_path() / (name.substr(0, name.size() - suffix.size()) + ".xini"))
-            .string());
-    camera_doc.EnterSectionSE("camera");
     TLxCameraInfo camera;
-    camera.LoadE(&camera_doc);
+    const std::string camera_file = name.substr(0, name.size() - 10) + ".xini";
+    lxrel::LoadFrom(lxrel::Documents(LX_EXAMPLES_DIR "/cameras", camera_file).at(0).second,
+                    lxrel::CameraLoader(), camera);
     std::string message = "untouched";
     EXPECT_TRUE(meas.IntOrReady(camera, &message)) << message;
     EXPECT_EQ(message, "untouched");
   }
-  EXPECT_EQ(seen, 4) << "one per camera type that has marks";
+}
+
+TEST(IntOrFaults, EveryExampleSurvivesRefusedWritesTruncationAndDamage) {
+  const auto docs = lxrel::Documents(LX_EXAMPLES_DIR "/cameras", ".meas.xini");
+  ASSERT_FALSE(docs.empty());
+  const lxrel::Loader<TLxIntOrMeas> loader = lxrel::IntOrLoader();
+  for (const auto& [name, text] : docs) {
+    SCOPED_TRACE(name);
+    TLxIntOrMeas meas;
+    lxrel::LoadFrom(text, loader, meas);
+    const lxrel::SweepResult writes = lxrel::SweepWriteFailures(meas);
+    EXPECT_THAT(writes.violations, IsEmpty());
+    EXPECT_GT(writes.loads, 0u);
+    for (const lxrel::SweepResult& loads :
+         {lxrel::SweepTruncations(text, loader), lxrel::SweepByteChanges(text, loader)}) {
+      EXPECT_THAT(loads.violations, IsEmpty());
+      EXPECT_GT(loads.loaded, 0u);
+      EXPECT_LT(loads.loaded, loads.loads);
+    }
+  }
 }

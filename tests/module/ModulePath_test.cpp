@@ -31,8 +31,7 @@ class ModulePathTest : public ::testing::Test {
     fs::remove_all(dir_);
   }
 
-  fs::path dir_;
-  fs::path copy_;
+  fs::path dir_, copy_;
   void* handle_ = nullptr;
 };
 
@@ -44,8 +43,7 @@ TEST_F(ModulePathTest, StartUpNotesTheLoadedSharedLibrary) {
   EXPECT_NE(r.handle, nullptr);
   EXPECT_EQ(r.path, fs::canonical(copy_).string());
   EXPECT_EQ(r.dir, fs::canonical(dir_).string() + "/");
-  EXPECT_EQ(r.file_name, "libLxCameraUtils.so");
-  EXPECT_EQ(r.ext, "so");
+  EXPECT_TRUE(r.file_name == "libLxCameraUtils.so" && r.ext == "so");
   Deinit_LxCameraUtils();
   // The next full start-up looks for "LxCameraUtils.so" and finds the same file.
   Init_LxCameraUtils();
@@ -54,11 +52,9 @@ TEST_F(ModulePathTest, StartUpNotesTheLoadedSharedLibrary) {
 }
 
 TEST_F(ModulePathTest, TheSharedLibraryStartsAndStopsTheCompanion) {
-  using TEntry = void (*)();
-  const auto init = reinterpret_cast<TEntry>(dlsym(handle_, "Init_LxCameraUtils"));
-  const auto deinit = reinterpret_cast<TEntry>(dlsym(handle_, "Deinit_LxCameraUtils"));
-  ASSERT_NE(init, nullptr);
-  ASSERT_NE(deinit, nullptr);
+  const auto init = reinterpret_cast<void (*)()>(dlsym(handle_, "Init_LxCameraUtils"));
+  const auto deinit = reinterpret_cast<void (*)()>(dlsym(handle_, "Deinit_LxCameraUtils"));
+  ASSERT_TRUE(init && deinit);
   EXPECT_EQ(dlsym(handle_, "_Z12ModuleRecordv"), nullptr) << "internals must stay hidden";
   const auto starts = LxCloudDetectorStartCount();
   init();

@@ -4,12 +4,9 @@
 
 #include "module/ModuleRecord.h"
 
-TEST(ModuleUserText, FindsTheModuleTextsWithoutAStartUp) {
+TEST(ModuleUserText, FindsTheModuleTextsWithoutAStartUpAndIsEmptyForAKeyWithoutText) {
   ASSERT_EQ(ModuleRecord().ref_count, 0u);
   EXPECT_FALSE(ModuleRecord().UserText("global.TEXT_CI_TYPE_CROSS").empty());
-}
-
-TEST(ModuleUserText, IsEmptyForAKeyWithoutText) {
   EXPECT_EQ(ModuleRecord().UserText("global.NoSuchKey"), "");
   LxSetResString("LxCameraUtils", "global.Temporary", "here");
   EXPECT_EQ(ModuleRecord().UserText("global.Temporary"), "here");

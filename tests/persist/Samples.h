@@ -7,10 +7,18 @@
 #include <LxCameraUtils/CameraInfo.h>
 #include <LxCameraUtils/MarkTemplates.h>
 
+#include <array>
+
 inline constexpr TCameraType kCameraTypes[] = {ctPrincipalPoint, ctCross, ctCalibratedCross,
                                                ctFiducials, ctDigital};
 inline constexpr TDistortionType kDistortionTypes[] = {
     dtNone, dtDirected4Plus, dtFormula, dtRadial, dtDirected4X, dtDirected8, dtMixed, dtPolynomial};
+
+// The terms of the formula model.
+inline std::array<double*, 13> FormulaTerms(TLxCameraDistortion& d) {
+  return {&d.k1, &d.k2, &d.k3, &d.k4, &d.k5, &d.p1, &d.p2,
+          &d.p3, &d.p4, &d.b1, &d.b2, &d.a1, &d.a2};
+}
 
 inline TLxCameraDistortion FullDistortion(TDistortionType type) {
   TLxCameraDistortion d;
@@ -29,19 +37,9 @@ inline TLxCameraDistortion FullDistortion(TDistortionType type) {
   d.table_plus = {{0.0, {0, 0, 0, 0}}, {50.0, {0.002, 0.0025, -0.001, 0.0015}}};
   d.table_x = {{70.0, {-0.003, 0.001, 0.0005, -0.002}}};
   d.symmetry_point = {0.0042, -0.0031};
-  d.k1 = -4.2e-6;
-  d.k2 = 1.1e-9;
-  d.k3 = -3e-14;
-  d.k4 = 2e-18;
-  d.k5 = -1e-22;
-  d.p1 = 5e-7;
-  d.p2 = -6e-7;
-  d.p3 = 1e-9;
-  d.p4 = -2e-9;
-  d.b1 = 3e-6;
-  d.b2 = -1e-6;
-  d.a1 = 2e-5;
-  d.a2 = -4e-5;
+  double term = -4.2e-6;
+  for (double* f : FormulaTerms(d))
+    *f = term *= -0.37;
   return d;
 }
 
