@@ -117,21 +117,15 @@ Vec2 InversePoint(const K& k, const Vec2& p) {
     out[j] = {x[j], y[j]};
 }
 
-// The block loops take the kernel by value: a local copy cannot alias the
-// arrays, so its coefficients stay in registers and the loops vectorise.
+// The loops take the kernel by value: a local copy cannot alias the arrays,
+// so its coefficients stay in registers and the loops vectorise. The forward
+// map reads each point before it writes it, so `in` may equal `out`.
 template <class K>
 [[gnu::always_inline]] inline void ForwardPoints(const K k, const Vec2* in, Vec2* out,
                                                  std::size_t n) {
-  alignas(64) double x[kBlock], y[kBlock];
-  for (std::size_t start = 0; start < n; start += kBlock) {
-    const std::size_t m = n - start < kBlock ? n - start : kBlock;
-    LoadBlock(in + start, m, x, y);
-    for (std::size_t j = 0; j < kBlock; ++j) {
-      const Jet f = k.template Map<false>(x[j], y[j]);
-      x[j] = f.x;
-      y[j] = f.y;
-    }
-    StoreBlock(x, y, m, out + start);
+  for (std::size_t i = 0; i < n; ++i) {
+    const Jet f = k.template Map<false>(in[i].x, in[i].y);
+    out[i] = {f.x, f.y};
   }
 }
 

@@ -8,10 +8,24 @@
 
 namespace lxmathex_detail {
 
+// Which terms an evaluation carries. R = Σ r[i]·r^(2i) runs from i = 0 when
+// `constant`, else from i = 1, up to i = `radial`; `growth` adds T and
+// `linear` the bx, by terms. A term left out has a zero coefficient, and
+// leaving it out changes no bit of the result but the sign of a zero.
+struct SeriesTerms {
+  bool constant;
+  int radial;
+  bool growth;
+  bool linear;
+};
+// k1–k3 with p1, p2: most calibrations, and the cheapest evaluation.
+inline constexpr SeriesTerms kRadialDecentring{false, 3, false, false};
+inline constexpr SeriesTerms kWithAffinity{false, 3, false, true};
+inline constexpr SeriesTerms kAllTerms{true, 7, true, true};
+
 // Δx = x̄·R + ux·T + bx1·x̄ + bx2·ȳ,  Δy = ȳ·R + uy·T + by1·x̄ + by2·ȳ with
 // R = Σ r[i]·r^(2i), T = 1 + t1 r² + t2 r⁴, ux = p1(r² + 2x̄²) + 2 p2 x̄ȳ and
-// uy = 2 p1 x̄ȳ + p2(r² + 2ȳ²). Terms with zero coefficients add exact zeros,
-// so a model that leaves terms out maps like one that has them at zero.
+// uy = 2 p1 x̄ȳ + p2(r² + 2ȳ²).
 struct SeriesKernel {
   double cx = 0.0, cy = 0.0;
   double r[8] = {};
@@ -19,43 +33,51 @@ struct SeriesKernel {
   double p1 = 0.0, p2 = 0.0;
   double t1 = 0.0, t2 = 0.0;
   double bx1 = 0.0, bx2 = 0.0, by1 = 0.0, by2 = 0.0;
-
-  // Whether r[4..7] or t1, t2 take part; set by Finish(). Evaluations leave
-  // out the terms that do not, which changes no bit of the result.
-  bool long_series = true;
-  bool growth = true;
+  // The smallest term set that holds every non-zero coefficient; set by Finish().
+  SeriesTerms terms = kAllTerms;
 
   void Finish() {
     for (int i = 0; i < 7; ++i)
       dr[i] = (i + 1) * r[i + 1];
-    long_series = r[4] != 0.0 || r[5] != 0.0 || r[6] != 0.0 || r[7] != 0.0;
-    growth = t1 != 0.0 || t2 != 0.0;
+    const bool short_series = r[0] == 0.0 && r[4] == 0.0 && r[5] == 0.0 && r[6] == 0.0 &&
+                              r[7] == 0.0 && t1 == 0.0 && t2 == 0.0;
+    const bool affinity = bx1 != 0.0 || bx2 != 0.0 || by1 != 0.0 || by2 != 0.0;
+    terms = !short_series ? kAllTerms : affinity ? kWithAffinity : kRadialDecentring;
   }
 
-  // Δ at (x̄, ȳ) and, with kJacobian, ∂Δ/∂(x̄, ȳ), using the first kTerms
-  // radial coefficients and, with kGrowth, T.
-  template <bool kJacobian, int kTerms, bool kGrowth>
+  // Δ at (x̄, ȳ) and, with kJacobian, ∂Δ/∂(x̄, ȳ), over the terms kT.
+  template <bool kJacobian, SeriesTerms kT>
   [[gnu::always_inline]] Jet Displacement(double x, double y) const {
     const double xx = x * x, yy = y * y, xy = x * y;
     const double r2 = xx + yy;
-    const double R = Horner<kTerms>(r, r2);
-    const double T = kGrowth ? 1.0 + r2 * (t1 + r2 * t2) : 1.0;
+    const double R = kT.constant ? Horner<kT.radial + 1>(r, r2) : r2 * Horner<kT.radial>(r + 1, r2);
+    const double T = kT.growth ? 1.0 + r2 * (t1 + r2 * t2) : 1.0;
     const double ux = p1 * (r2 + 2.0 * xx) + 2.0 * p2 * xy;
     const double uy = 2.0 * p1 * xy + p2 * (r2 + 2.0 * yy);
     Jet d;
-    d.x = x * R + ux * T + bx1 * x + bx2 * y;
-    d.y = y * R + uy * T + by1 * x + by2 * y;
+    d.x = x * R + ux * T;
+    d.y = y * R + uy * T;
+    if constexpr (kT.linear) {
+      d.x = d.x + bx1 * x + bx2 * y;
+      d.y = d.y + by1 * x + by2 * y;
+    }
     if constexpr (kJacobian) {
-      const double dR = Horner<kTerms - 1>(dr, r2);
+      const double dR = Horner<kT.radial>(dr, r2);
       const double gx = 2.0 * x, gy = 2.0 * y;  // ∂(r²)
       const double ux_x = 6.0 * p1 * x + 2.0 * p2 * y;
       const double ux_y = 2.0 * p1 * y + 2.0 * p2 * x;  // = ∂uy/∂x
       const double uy_y = 2.0 * p1 * x + 6.0 * p2 * y;
-      d.xx = R + x * gx * dR + ux_x * T + bx1;
-      d.xy = x * gy * dR + ux_y * T + bx2;
-      d.yx = y * gx * dR + ux_y * T + by1;
-      d.yy = R + y * gy * dR + uy_y * T + by2;
-      if constexpr (kGrowth) {
+      d.xx = R + x * gx * dR + ux_x * T;
+      d.xy = x * gy * dR + ux_y * T;
+      d.yx = y * gx * dR + ux_y * T;
+      d.yy = R + y * gy * dR + uy_y * T;
+      if constexpr (kT.linear) {
+        d.xx += bx1;
+        d.xy += bx2;
+        d.yx += by1;
+        d.yy += by2;
+      }
+      if constexpr (kT.growth) {
         const double dT = t1 + 2.0 * t2 * r2;
         d.xx += ux * gx * dT;
         d.xy += ux * gy * dT;
@@ -88,23 +110,24 @@ struct SeriesKernel {
   }
 };
 
-// A series kernel evaluated with a fixed set of terms (see Newton.h).
-template <int kTerms, bool kGrowth>
+// A series kernel evaluated over a fixed term set (see Newton.h).
+template <SeriesTerms kT>
 struct SeriesShape {
   SeriesKernel k;
 
   template <bool kJacobian>
   [[gnu::always_inline]] Jet Map(double px, double py) const {
-    const Jet d = k.Displacement<kJacobian, kTerms, kGrowth>(px - k.cx, py - k.cy);
+    const Jet d = k.Displacement<kJacobian, kT>(px - k.cx, py - k.cy);
     return SeriesKernel::ToMap<kJacobian>(d, px, py);
   }
 };
 
-// Calls f with the shape that holds every term of k.
+// Calls f with the shape of k's term set.
 template <class F>
 [[gnu::always_inline]] inline decltype(auto) WithShape(const SeriesKernel& k, F&& f) {
-  if (k.long_series) return k.growth ? f(SeriesShape<8, true>{k}) : f(SeriesShape<8, false>{k});
-  return k.growth ? f(SeriesShape<4, true>{k}) : f(SeriesShape<4, false>{k});
+  if (k.terms.constant) return f(SeriesShape<kAllTerms>{k});
+  if (k.terms.linear) return f(SeriesShape<kWithAffinity>{k});
+  return f(SeriesShape<kRadialDecentring>{k});
 }
 
 // The mixed model: the series core (three radial terms, no T) plus
@@ -132,7 +155,7 @@ struct MixedKernel {
   template <bool kJacobian>
   [[gnu::always_inline]] Jet Map(double px, double py) const {
     const double x = px - core.cx, y = py - core.cy;
-    Jet d = core.Displacement<kJacobian, 4, false>(x, y);  // K[0..2], no T
+    Jet d = core.Displacement<kJacobian, kWithAffinity>(x, y);
     const double xx = x * x, yy = y * y, xy = x * y;
     const double g = ec[0] * x + ec[1] * y + ec[2] * xx + ec[3] * xy + ec[4] * yy + ec[5] * xx * y +
                      ec[6] * x * yy;

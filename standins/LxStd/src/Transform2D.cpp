@@ -89,16 +89,22 @@ void TCombinedTransform::TransformPoints(const vec_t_<double, 2>* in, vec_t_<dou
     if (in != out) std::copy_n(in, n, out);
     return;
   }
-  // Blocks keep the points in cache while every member passes over them; the
-  // first member reads the input, the rest work in place on the output. Small
-  // blocks (2 KB) keep the hardware prefetcher streaming the input while the
-  // later members compute: measured ~20% faster than 16 KB blocks.
-  constexpr std::size_t kBlock = 128;
+  if (items_.size() == 1) return items_.front()->TransformPoints(in, out, n);
+  // Blocks pass through a buffer that stays in L1 while every member works on
+  // it: the first member reads the input, the last writes the output. Large
+  // input and output arrays tend to start at the same offset in their pages;
+  // working in place on the output, loads of the input would wait on
+  // unrelated stores to addresses 4 KB apart (shift + formula model: about
+  // 1.25x this path's time). Larger blocks leave memory idle for longer while
+  // the members compute.
+  constexpr std::size_t kBlock = 128;  // points, 2 KB
+  alignas(64) vec_t_<double, 2> buffer[kBlock];
   for (std::size_t start = 0; start < n; start += kBlock) {
-    const std::size_t count = n - start < kBlock ? n - start : kBlock;
-    items_.front()->TransformPoints(in + start, out + start, count);
-    for (std::size_t k = 1; k < items_.size(); ++k)
-      items_[k]->TransformPoints(out + start, out + start, count);
+    const std::size_t count = std::min(kBlock, n - start);
+    items_.front()->TransformPoints(in + start, buffer, count);
+    for (std::size_t k = 1; k + 1 < items_.size(); ++k)
+      items_[k]->TransformPoints(buffer, buffer, count);
+    items_.back()->TransformPoints(buffer, out + start, count);
   }
 }
 
