@@ -10,12 +10,7 @@
 
 #include "persist/XIniIO.h"
 
-using lxpersist::ReadKey;
-using lxpersist::ReadKeyE;
-using lxpersist::ReadListE;
-using lxpersist::ReadPointE;
-using lxpersist::WriteE;
-using lxpersist::WritePointE;
+using namespace lxpersist;  // the document entry helpers
 
 namespace {
 

@@ -12,6 +12,8 @@
 #include <LxCameraUtils/CameraInfo.h>
 #include <LxCameraUtils/IntOrMeas.h>
 
+#include "Common.h"
+
 namespace lxcam {
 
 struct Subcommand {
@@ -27,6 +29,24 @@ Subcommand AddCheckCommand(CLI::App& root);
 Subcommand AddNewCommand(CLI::App& root);
 Subcommand AddPlotCommand(CLI::App& root);
 Subcommand AddDemoCommand(CLI::App& root);
+
+// What convert and scale share: the input camera document and where the
+// changed camera goes.
+struct CameraRewrite {
+  std::string file;
+  std::string output = "-";
+  std::string section = kCameraSection;
+  bool force = false;
+
+  // Adds FILE, -o/--output, --section and --force to `app`; `what` describes
+  // the output document ("Scaled camera document").
+  void AddOptions(CLI::App* app, const std::string& what);
+  // The camera of `file`, once the output is known not to overwrite it.
+  TLxCameraInfo Load() const;
+  // Writes `camera`, then prints `report` and where the document went, to
+  // standard error when the document goes to standard output.
+  void Write(const TLxCameraInfo& camera, const std::string& report) const;
+};
 
 // The pieces the demo strings together.
 

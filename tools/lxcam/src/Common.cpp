@@ -13,6 +13,8 @@
 #include <LxCameraUtils/CameraEnums.h>
 #include <LxStd/XIni.h>
 
+#include "Commands.h"
+
 namespace lxcam {
 namespace {
 
@@ -154,6 +156,27 @@ std::string DistortionTypeName(TDistortionType type) {
   } catch (const std::runtime_error&) {
     return "<invalid " + std::to_string(static_cast<int>(type)) + ">";
   }
+}
+
+void CameraRewrite::AddOptions(CLI::App* app, const std::string& what) {
+  app->add_option("FILE", file, "Camera document")->required();
+  app->add_option("-o,--output", output, what + " (\"-\": standard output)")->capture_default_str();
+  app->add_option("--section", section,
+                  "Top-level section holding the camera, also used for the output")
+      ->capture_default_str();
+  app->add_flag("--force", force, "Allow the output to overwrite the input file");
+}
+
+TLxCameraInfo CameraRewrite::Load() const {
+  RefuseToOverwriteInputs(output, {file}, force);
+  return LoadCamera(file, section);
+}
+
+void CameraRewrite::Write(const TLxCameraInfo& camera, const std::string& report) const {
+  WriteOutput(output, CameraDocumentText(camera, section));
+  std::FILE* stream = IsStdout(output) ? stderr : stdout;
+  std::fprintf(stream, "%s\n", report.c_str());
+  if (!IsStdout(output)) std::fprintf(stream, "wrote %s\n", output.c_str());
 }
 
 }  // namespace lxcam

@@ -64,50 +64,37 @@ std::string DescribeConversion(const TLxCameraInfo& source, const Conversion& c)
 }
 
 Subcommand AddConvertCommand(CLI::App& root) {
-  struct Args {
-    std::string file;
+  struct Target {
     std::string to;
     double radius = 0.0;
-    std::string output = "-";
-    std::string section = kCameraSection;
-    bool force = false;
   };
-  auto args = std::make_shared<Args>();
+  auto args = std::make_shared<CameraRewrite>();
+  auto target = std::make_shared<Target>();
   CLI::App* app = root.add_subcommand(
       "convert", "Converts the distortion to the formula or mixed type and writes the camera");
-  app->add_option("FILE", args->file, "Camera document")->required();
-  app->add_option("--to", args->to, "Target distortion type")
+  args->AddOptions(app, "Converted camera document");
+  app->add_option("--to", target->to, "Target distortion type")
       ->required()
       ->check(CLI::IsMember({"formula", "mixed"}));
-  app->add_option("--radius", args->radius,
+  app->add_option("--radius", target->radius,
                   "Fit up to this radius (mm) for formula and mixed sources; 0 or less: focus/2, "
                   "capped at the focal length. Table sources fit up to their last radius")
       ->capture_default_str();
-  app->add_option("-o,--output", args->output, "Converted camera document (\"-\": standard output)")
-      ->capture_default_str();
-  app->add_option("--section", args->section,
-                  "Top-level section holding the camera, also used for the output")
-      ->capture_default_str();
-  app->add_flag("--force", args->force, "Allow the output to overwrite the input file");
   app->footer(
       "Prints whether the conversion was exact (coefficients copied) or fitted, with the\n"
       "largest deviation of the result from the original distortion in micrometres. The report\n"
       "goes to standard output, or to standard error when the document does.\n"
       "The output holds the converted camera only, under the same section name.");
-  return {app, [args] {
-            RefuseToOverwriteInputs(args->output, {args->file}, args->force);
-            const TLxCameraInfo camera = LoadCamera(args->file, args->section);
-            const TDistortionType to = args->to == "formula" ? dtFormula : dtMixed;
+  return {app, [args, target] {
+            const TLxCameraInfo camera = args->Load();
+            const TDistortionType to = target->to == "formula" ? dtFormula : dtMixed;
             Conversion c;
             try {
-              c = ConvertDistortion(camera, to, args->radius);
+              c = ConvertDistortion(camera, to, target->radius);
             } catch (const InputError& e) {
               throw InputError(args->file + ": " + e.what());
             }
-            WriteOutput(args->output, CameraDocumentText(c.camera, args->section));
-            std::FILE* report = IsStdout(args->output) ? stderr : stdout;
-            std::fprintf(report, "%s\n", DescribeConversion(camera, c).c_str());
-            if (!IsStdout(args->output)) std::fprintf(report, "wrote %s\n", args->output.c_str());
+            args->Write(c.camera, DescribeConversion(camera, c));
             return kExitOk;
           }};
 }

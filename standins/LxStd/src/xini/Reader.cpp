@@ -207,7 +207,7 @@ bool TLxXIniReader::ReadValue(std::uint64_t pos, std::string& out, bool required
   if (node == kNoNode) return false;
   const Node& n = doc_->At(node);
   if (n.kind != NodeKind::Text)
-    throw TLxXIniError("invalid text value " + std::string(doc_->View(n.value).substr(0, 60)) +
+    throw TLxXIniError("invalid text value " + lx::xini::QuoteForMessage(doc_->View(n.value)) +
                        " (texts are quoted) for " + Describe(pos) + Where(n.line));
   out.assign(doc_->View(n.value));
   return true;
