@@ -149,15 +149,15 @@ TEST(ApproxCameraDistortion, RefusesWithoutWritingTheResults) {
   }
   TLxCameraInfo no_focus = Camera(dtFormula, Dist::dirMmToCam);
   no_focus.focus = 0.0;  // fits up to the focus, 0: a zero step
-  for (const auto& [to, cam] : {std::pair{dtFormula, no_focus}, {dtRadial, Camera(dtFormula)}})
+  for (const auto& target : {std::pair{dtFormula, no_focus}, {dtRadial, Camera(dtFormula)}})
     EXPECT_TRUE(refused([&](Dist* out, double* err) {
-      return ApproxCameraDistortion(to, out, cam, 10.0, err);
-    })) << to;
+      return ApproxCameraDistortion(target.first, out, target.second, 10.0, err);
+    })) << target.first;
   // A type it cannot make, a zero step, a singular fit.
-  for (auto [to, radius] : {std::pair{dtRadial, 10.0}, {dtFormula, 0.0}, {dtMixed, 1e-58}})
+  for (const auto& fit : {std::pair{dtRadial, 10.0}, {dtFormula, 0.0}, {dtMixed, 1e-58}})
     EXPECT_TRUE(refused([&](Dist* out, double* err) {
-      return ApproxCameraDistortion(kRadial3, to, out, Camera(dtNone), radius, err);
-    })) << radius;
+      return ApproxCameraDistortion(kRadial3, fit.first, out, Camera(dtNone), fit.second, err);
+    })) << fit.second;
   EXPECT_THROW(ApproxCameraDistortion(kRadial3, dtFormula, nullptr, Camera(dtNone), 1.0, nullptr),
                std::invalid_argument);
   EXPECT_THROW(ApproxCameraDistortion(dtFormula, nullptr, Camera(dtNone), 1.0, nullptr),
