@@ -29,16 +29,28 @@ inline constexpr SeriesTerms kAllTerms{true, 7, true, true};
 struct SeriesKernel {
   double cx = 0.0, cy = 0.0;
   double r[8] = {};
-  double dr[7] = {};  // dR/d(r²): dr[i] = (i + 1)·r[i + 1]; filled by Finish()
+  double dr[7] = {};  // 2·dR/d(r²): dr[i] = 2(i + 1)·r[i + 1]; filled by Finish()
   double p1 = 0.0, p2 = 0.0;
   double t1 = 0.0, t2 = 0.0;
   double bx1 = 0.0, bx2 = 0.0, by1 = 0.0, by2 = 0.0;
   // The smallest term set that holds every non-zero coefficient; set by Finish().
   SeriesTerms terms = kAllTerms;
+  // Curvature bound (see Curvature()); filled by Finish().
+  double bend[7] = {};           // ρ^(2i+1) factors: (2i + 2)(2i + 3)·|r[i + 1]|
+  double bend_decentring = 0.0;  // 8·(|p1| + |p2|)
+  double bend_growth[2] = {};    // ρ², ρ⁴ factors of the decentring under T
 
   void Finish() {
-    for (int i = 0; i < 7; ++i)
-      dr[i] = (i + 1) * r[i + 1];
+    for (int i = 0; i < 7; ++i) {
+      dr[i] = 2 * (i + 1) * r[i + 1];
+      bend[i] = (2 * i + 2) * (2 * i + 3) * std::fabs(r[i + 1]);
+    }
+    const double p = std::fabs(p1) + std::fabs(p2);
+    bend_decentring = 8.0 * p;
+    // Under growth the decentring u is multiplied by T; with |u| ≤ 4pρ²,
+    // |∂u| ≤ 12pρ and |∂²u| ≤ 8p, ∂²(uT) adds these ρ² and ρ⁴ terms.
+    bend_growth[0] = 64.0 * p * std::fabs(t1);
+    bend_growth[1] = 152.0 * p * std::fabs(t2);
     const bool short_series = r[0] == 0.0 && r[4] == 0.0 && r[5] == 0.0 && r[6] == 0.0 &&
                               r[7] == 0.0 && t1 == 0.0 && t2 == 0.0;
     const bool affinity = bx1 != 0.0 || bx2 != 0.0 || by1 != 0.0 || by2 != 0.0;
@@ -48,12 +60,13 @@ struct SeriesKernel {
   // Δ at (x̄, ȳ) and, with kJacobian, ∂Δ/∂(x̄, ȳ), over the terms kT.
   template <bool kJacobian, SeriesTerms kT>
   [[gnu::always_inline]] Jet Displacement(double x, double y) const {
-    const double xx = x * x, yy = y * y, xy = x * y;
+    const double xx = x * x, yy = y * y;
     const double r2 = xx + yy;
     const double R = kT.constant ? Horner<kT.radial + 1>(r, r2) : r2 * Horner<kT.radial>(r + 1, r2);
     const double T = kT.growth ? 1.0 + r2 * (t1 + r2 * t2) : 1.0;
-    const double ux = p1 * (r2 + 2.0 * xx) + 2.0 * p2 * xy;
-    const double uy = 2.0 * p1 * xy + p2 * (r2 + 2.0 * yy);
+    const double a = 2.0 * p1 * x + 2.0 * p2 * y;
+    const double ux = p1 * r2 + x * a;  // = p1(r² + 2x̄²) + 2p2·x̄ȳ
+    const double uy = p2 * r2 + y * a;
     Jet d;
     d.x = x * R + ux * T;
     d.y = y * R + uy * T;
@@ -62,15 +75,15 @@ struct SeriesKernel {
       d.y = d.y + by1 * x + by2 * y;
     }
     if constexpr (kJacobian) {
-      const double dR = Horner<kT.radial>(dr, r2);
-      const double gx = 2.0 * x, gy = 2.0 * y;  // ∂(r²)
-      const double ux_x = 6.0 * p1 * x + 2.0 * p2 * y;
+      // ∂(x̄·R)/∂x̄ = R + x̄·2x̄·dR/d(r²), and so on; dr holds 2·dR/d(r²).
+      const double t = Horner<kT.radial>(dr, r2);
+      const double ux_x = a + 4.0 * p1 * x;
       const double ux_y = 2.0 * p1 * y + 2.0 * p2 * x;  // = ∂uy/∂x
-      const double uy_y = 2.0 * p1 * x + 6.0 * p2 * y;
-      d.xx = R + x * gx * dR + ux_x * T;
-      d.xy = x * gy * dR + ux_y * T;
-      d.yx = y * gx * dR + ux_y * T;
-      d.yy = R + y * gy * dR + uy_y * T;
+      const double uy_y = a + 4.0 * p2 * y;
+      d.xx = R + t * xx + ux_x * T;
+      d.xy = t * (x * y) + ux_y * T;
+      d.yx = d.xy;
+      d.yy = R + t * yy + uy_y * T;
       if constexpr (kT.linear) {
         d.xx += bx1;
         d.xy += bx2;
@@ -78,6 +91,7 @@ struct SeriesKernel {
         d.yy += by2;
       }
       if constexpr (kT.growth) {
+        const double gx = 2.0 * x, gy = 2.0 * y;  // ∂(r²)
         const double dT = t1 + 2.0 * t2 * r2;
         d.xx += ux * gx * dT;
         d.xy += ux * gy * dT;
@@ -86,6 +100,17 @@ struct SeriesKernel {
       }
     }
     return d;
+  }
+
+  // A bound of |d²Δ/dt²| along unit directions within ρ of the centre, 1/mm:
+  // x̄·r^(2i) contributes 2i(2i + 1)·ρ^(2i − 1) per unit coefficient, the
+  // decentring 8·(|p1| + |p2|) (times T, with T's derivatives, under growth).
+  template <SeriesTerms kT>
+  [[gnu::always_inline]] double Curvature(double rho) const {
+    const double rho2 = rho * rho;
+    double m = rho * Horner<kT.radial>(bend, rho2) + bend_decentring;
+    if constexpr (kT.growth) m = m + rho2 * (bend_growth[0] + rho2 * bend_growth[1]);
+    return m;
   }
 
   // c[0] + z·(c[1] + z·(… + z·c[n − 1])).
@@ -120,6 +145,10 @@ struct SeriesShape {
     const Jet d = k.Displacement<kJacobian, kT>(px - k.cx, py - k.cy);
     return SeriesKernel::ToMap<kJacobian>(d, px, py);
   }
+
+  [[gnu::always_inline]] double Curvature(double qx, double qy, double reach) const {
+    return k.Curvature<kT>(std::fabs(qx - k.cx) + std::fabs(qy - k.cy) + reach);
+  }
 };
 
 // Calls f with the shape of k's term set.
@@ -141,6 +170,9 @@ struct MixedKernel {
   // False when every term beyond the core is zero; the core alone then gives
   // the same bits, faster. Set by Finish().
   bool extra_terms = false;
+  // Curvature bound of the terms beyond the core: bend[d − 2]·ρ^(d − 2) for
+  // the terms of degree d. Set by Finish().
+  double bend[3] = {};
 
   void Finish() {
     core.Finish();
@@ -150,6 +182,22 @@ struct MixedKernel {
     for (int i = 0; i < 7; ++i)
       any = any || ec[i] != 0.0;
     extra_terms = any;
+    // A monomial c·x̄^a·ȳ^b of degree d bends at most |c|·d(d − 1)·ρ^(d − 2);
+    // x̄·g and ȳ·g each hold every term of g once more, one degree higher.
+    const auto sum = [](const double* c, int from, int to) {
+      double a = 0.0;
+      for (int i = from; i < to; ++i)
+        a += std::fabs(c[i]);
+      return a;
+    };
+    bend[0] = 2.0 * (sum(ex, 0, 3) + sum(ey, 0, 3) + 2.0 * sum(ec, 0, 2));
+    bend[1] = 6.0 * (sum(ex, 3, 5) + sum(ey, 3, 5) + 2.0 * sum(ec, 2, 5));
+    bend[2] = 12.0 * 2.0 * sum(ec, 5, 7);
+  }
+
+  [[gnu::always_inline]] double Curvature(double qx, double qy, double reach) const {
+    const double rho = std::fabs(qx - core.cx) + std::fabs(qy - core.cy) + reach;
+    return core.Curvature<kWithAffinity>(rho) + bend[0] + rho * (bend[1] + rho * bend[2]);
   }
 
   template <bool kJacobian>
