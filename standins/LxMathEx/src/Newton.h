@@ -32,6 +32,11 @@ inline constexpr double kResidualTolerance = 1e-12;
 // Points per block: the block's arrays stay in L1 and each loop over them is
 // long enough to vectorise.
 inline constexpr std::size_t kBlock = 64;
+// Real distortions accept most points within two Newton passes over a block;
+// later passes serve the few slow points, mostly far from the centre, and
+// visit only the chunks (one AVX-512 vector of points each) that hold one.
+inline constexpr int kDensePasses = 2;
+inline constexpr std::size_t kChunk = 8;
 
 inline double SquaredTolerance(double px, double py) {
   const double p2 = px * px + py * py;
@@ -168,6 +173,26 @@ template <class K>
   }
 }
 
+// One Newton pass over lanes [from, to); true when all of them are accepted.
+template <class K>
+[[gnu::always_inline]] inline bool NewtonPass(const K& k, const double* px, const double* py,
+                                              const double* bound, std::int64_t* done, double* qx,
+                                              double* qy, std::size_t from, std::size_t to) {
+  std::int64_t all = 1;
+  for (std::size_t j = from; j < to; ++j) {
+    done[j] = NewtonUpdate(k, px[j], py[j], bound[j], done[j] != 0, qx[j], qy[j]);
+    all &= done[j];
+  }
+  return all != 0;
+}
+
+[[gnu::always_inline]] inline bool ChunkDone(const std::int64_t* done) {
+  std::int64_t all = 1;
+  for (std::size_t j = 0; j < kChunk; ++j)
+    all &= done[j];
+  return all != 0;
+}
+
 // Every lane iterates until the whole block is accepted; an accepted lane no
 // longer moves, so each point ends where the point path stops.
 template <class K>
@@ -181,10 +206,13 @@ template <class K>
     FirstGuess(k, px[j], py[j], qx[j], qy[j]);
   }
   for (int i = 0; i < kMaxNewtonIterations; ++i) {
-    std::int64_t all = 1;
-    for (std::size_t j = 0; j < kBlock; ++j) {
-      done[j] = NewtonUpdate(k, px[j], py[j], bound[j], done[j] != 0, qx[j], qy[j]);
-      all &= done[j];
+    bool all = true;
+    if (i < kDensePasses) {
+      all = NewtonPass(k, px, py, bound, done, qx, qy, 0, kBlock);
+    } else {
+      for (std::size_t c = 0; c < kBlock; c += kChunk)
+        if (!ChunkDone(done + c))
+          all = NewtonPass(k, px, py, bound, done, qx, qy, c, c + kChunk) && all;
     }
     if (all) break;
   }
