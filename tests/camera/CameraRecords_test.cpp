@@ -44,19 +44,6 @@ TC MovedFrom() {
   return c;
 }
 
-std::string Text(const std::string& key) {
-  return ModuleRecord().UserText(key);
-}
-
-// Takes one text out of the resource store while it lives.
-struct TRemovedText {
-  std::string key, saved = Text(key);
-  bool had = LxRemoveResString("LxCameraUtils", key);
-  ~TRemovedText() {
-    if (had) LxSetResString("LxCameraUtils", key, saved);
-  }
-};
-
 }  // namespace
 
 TEST(CameraRecords, CompareValuesByValueCoefficientArraysByBitsAndSequencesInOrder) {
@@ -117,6 +104,7 @@ TEST(CameraRecords, MovesEmptyTheSourcesTextsSequencesAndTablesOnlyAndResetResto
 }
 
 TEST(DefaultCameras, AreResetDigitalCamerasWithThePresetsSensorsAndJoinedCrlfTexts) {
+  const auto text = [](const std::string& key) { return ModuleRecord().UserText(key); };
   TC expected;
   expected.type = ctDigital;
   EXPECT_TRUE(CreateDefaultCamera() == expected && CreateDefaultCamera() != TC());
@@ -124,8 +112,8 @@ TEST(DefaultCameras, AreResetDigitalCamerasWithThePresetsSensorsAndJoinedCrlfTex
   const auto preset = [&](const char* name, const char* dsc, double focus_mm, double pixel_mm,
                           std::uint64_t x_px, std::uint64_t y_px) {
     TC c = expected;
-    c.name = Text(name);
-    c.description = LxNormalizeEOL(Text(dsc) + Text("global.CamDscAutoCreated"), eolCRLF);
+    c.name = text(name);
+    c.description = LxNormalizeEOL(text(dsc) + text("global.CamDscAutoCreated"), eolCRLF);
     c.focus = focus_mm, c.pixel_size = {pixel_mm, pixel_mm}, c.sensor_dims = {x_px, y_px};
     return c;
   };
@@ -133,15 +121,12 @@ TEST(DefaultCameras, AreResetDigitalCamerasWithThePresetsSensorsAndJoinedCrlfTex
     return preset("global.CamNameDMC", "global.CamDscDMC", 120.0, 0.012, 7680, 13824);
   };
   EXPECT_TRUE(CreateDefaultDMCCamera() == dmc());
-  EXPECT_FALSE(dmc().name.empty());
   EXPECT_NE(dmc().description.find("\r\n"), std::string::npos);
   EXPECT_TRUE(CreateDefaultVideoCamera() ==
               preset("global.CamNameVideo", "global.CamDscVideo", 22.0, 0.023, 1080, 1920));
-  {
-    const TRemovedText no_description{"global.CamDscDMC"}, no_name{"global.CamNameDMC"};
-    ASSERT_TRUE(no_description.had && no_name.had);
-    EXPECT_TRUE(CreateDefaultDMCCamera() == dmc());
-    EXPECT_EQ(dmc().name, "");
-  }
-  EXPECT_FALSE(Text("global.CamDscDMC").empty());
+  const std::string key = "global.CamNameDMC", name = text(key);
+  ASSERT_TRUE(LxRemoveResString("LxCameraUtils", key));
+  const TC without = CreateDefaultDMCCamera(), want = dmc();
+  LxSetResString("LxCameraUtils", key, name);
+  EXPECT_TRUE(without == want && without.name.empty() && !name.empty());
 }

@@ -74,6 +74,7 @@ TEST(CameraDistortionTransform, PassesTheRecordsValuesCentreFocusAndDirection) {
   d.mixed_coeffs.P = {25, 26};
   d.polynomial_coeffs = {{1, 2, 3, 4, 5, 6, 7, 8}, {9, 10, 11, 12}};
   d.table_r = {{20.0, 0.5}, {10.0, 0.25}};
+  d.table_plus = d.table_x = {{10.0, {1, 2, 3, 4}}};
   const P c{0.5, -0.25};
   for (int type : {0, 9, int{dtNone}}) {
     d.type = TDistortionType{type};
@@ -102,24 +103,19 @@ TEST(CameraDistortionTransform, PassesTheRecordsValuesCentreFocusAndDirection) {
     EXPECT_TRUE(p.K() == d.polynomial_coeffs.K && p.P() == d.polynomial_coeffs.P &&
                 p.B() == (std::array<double, 2>{}));
     EXPECT_TRUE(p.Focus() == 50.0 && p.MmToCam() == flag && p.Center() == c);
+    for (auto [type, turn] : {std::pair{dtDirected4Plus, 0.0}, {dtDirected4X, kPi / 4}}) {
+      const auto h = make(type);
+      const auto& t = dynamic_cast<const TDirectedDistortion&>(*h);
+      // dr[0..3] stand at π/2, 3π/2, π and 0, turned for the x table.
+      EXPECT_EQ(t.Data().angles,
+                (std::vector<double>{turn, turn + kPi / 2, turn + kPi, turn + 3 * kPi / 2}));
+      EXPECT_EQ(t.Data().items, (std::vector<TDirectedTableItem>{{10.0, {4, 1, 3, 2}}}));
+      EXPECT_TRUE(t.Data().center == c && t.MmToCam() == flag);
+    }
   }
   d.type = dtRadial, d.table_r.clear();  // an empty table still makes a model
   const auto empty = CreateCameraDistortionTransform(d, c, 1.0);
   EXPECT_TRUE(dynamic_cast<const TRadialDistortion&>(*empty).Items().empty());
-}
-
-TEST(CameraDistortionTransform, PutsEachDirectedValueAtItsDirection) {
-  Dist d;
-  d.table_plus = d.table_x = {{10.0, {1, 2, 3, 4}}};
-  for (auto [type, turn] : {std::pair{dtDirected4Plus, 0.0}, {dtDirected4X, kPi / 4}}) {
-    d.type = type;
-    const auto t = CreateCameraDistortionTransform(d, {}, 100.0);
-    const auto& data = dynamic_cast<const TDirectedDistortion&>(*t).Data();
-    // dr[0..3] stand at π/2, 3π/2, π and 0, turned for the x table.
-    EXPECT_EQ(data.angles,
-              (std::vector<double>{turn, turn + kPi / 2, turn + kPi, turn + 3 * kPi / 2}));
-    EXPECT_EQ(data.items, (std::vector<TDirectedTableItem>{{10.0, {4, 1, 3, 2}}}));
-  }
 }
 
 TEST(Directed8Merge, MergesByRadiusInterpolatingTheTableWithoutARow) {

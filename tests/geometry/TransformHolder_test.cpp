@@ -53,8 +53,6 @@ TEST(TransformHolder, IsTwoPointersToTheBlockAndTheObject) {
   // One release function per concrete class.
   EXPECT_EQ(release, Peek(b)[3]);
   EXPECT_NE(release, Peek(c)[3]);
-  EXPECT_EQ(c->TransformPoint({1, 1}), (vec_t_<double, 2>{3, 4}));
-  EXPECT_EQ((*c).TransformPoint({0, 0}), (vec_t_<double, 2>{2, 3}));
 }
 
 TEST(TransformHolder, CountsItsHoldersAndDestroysTheObjectWithTheLast) {

@@ -34,11 +34,8 @@ TLxCameraDistortion Stored(TLxCameraDistortion d) {
 TLxCameraInfo Stored(TLxCameraInfo c) {
   c.description = "Calibrated in spring.\r\nSecond line\r\nthird line\r\nend";
   c.distortion = Stored(c.distortion);
-  if (c.type != ctDigital) {
-    c.pixel_size = {};
-    c.sensor_dims = {};
-    c.digital_camera_origin = dcoCenter;
-  }
+  if (c.type != ctDigital)
+    c.pixel_size = {}, c.sensor_dims = {}, c.digital_camera_origin = dcoCenter;
   if (c.type != ctCalibratedCross) c.length_x = c.length_y = 0.0;
   if (c.type != ctFiducials) c.fiducials.clear();
   if (c.type == ctPrincipalPoint || c.type == ctDigital) c.fiducial_template_id.clear();
@@ -59,7 +56,6 @@ TEST(CameraDocument, GivesBackWhatEachTypeStoresWithTheRestReset) {
       TLxCameraInfo loaded = kBefore;
       TLxXIniReader reader(text);
       XIniLoadE(&reader, loaded);
-      EXPECT_TRUE(loaded == Stored(full));
       EXPECT_TRUE(Bits(loaded) == Bits(Stored(full)));  // also -0 and NaN left from before
       TLxXIniWriter writer;
       XIniSaveE(&writer, loaded);

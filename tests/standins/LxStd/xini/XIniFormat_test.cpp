@@ -11,15 +11,6 @@
 
 namespace {
 
-// Every byte value once, and the bytes that need care in some order.
-std::vector<std::string> TrickyTexts() {
-  std::string all;
-  for (int c = 0; c < 256; ++c)
-    all += static_cast<char>(c);
-  return {"",          all,    std::string("a\0b", 3), "\"q\" \\ ", "line\n",      "\r\n\r",
-          "  leading", "\n\n", "\xE2\x82\xAC",         "\xFF\xC3",  "# , = { } |", "trailing  "};
-}
-
 TEST(XIniFormat, RoundTripsNumbersBitForBit) {
   using L = std::numeric_limits<double>;
   // Extremes and special values, each also negated, then any bit patterns.
@@ -54,7 +45,13 @@ TEST(XIniFormat, RoundTripsNumbersBitForBit) {
 
 // Quoted texts keep one entry per line and no byte an editor would mangle.
 TEST(XIniFormat, RoundTripsTextsAndNamesOfAnyBytesInPrintableLines) {
-  const std::vector<std::string> texts = TrickyTexts();
+  // Every byte value once, and the bytes that need care in some order.
+  std::string all;
+  for (int c = 0; c < 256; ++c)
+    all += static_cast<char>(c);
+  const std::vector<std::string> texts = {
+      "",          all,    std::string("a\0b", 3), "\"q\" \\ ", "line\n",      "\r\n\r",
+      "  leading", "\n\n", "\xE2\x82\xAC",         "\xFF\xC3",  "# , = { } |", "trailing  "};
   TLxXIniWriter w;
   for (const std::string& t : texts)
     w.WriteS(t, t);

@@ -1,4 +1,6 @@
+#include <LxStd/EOL.h>
 #include <LxStd/ResString.h>
+#include <LxStd/ssprintf.h>
 
 #include <gtest/gtest.h>
 
@@ -6,6 +8,29 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+TEST(Ssprintf, FormatsLikePrintfWithoutALengthLimit) {
+  EXPECT_EQ(Kelvora::ssprintf("%s\n%i.%zu", "ctx", -1, std::size_t{7}), "ctx\n-1.7");
+  EXPECT_EQ(Kelvora::ssprintf("%s", ""), "");
+  const std::string big(100000, 'x');
+  EXPECT_EQ(Kelvora::ssprintf("[%s]", big.c_str()), "[" + big + "]");
+}
+
+TEST(LxNormalizeEOL, ConvertsEveryLineEndToTheRequestedFormIdempotently) {
+  const std::string mixed = "a\nb\r\nc\rd\r\r\n\n";
+  EXPECT_EQ(LxNormalizeEOL(mixed, eolLF), "a\nb\nc\nd\n\n\n");
+  EXPECT_EQ(LxNormalizeEOL(mixed, eolCRLF), "a\r\nb\r\nc\r\nd\r\n\r\n\r\n");
+  EXPECT_EQ(LxNormalizeEOL(mixed, eolCR), "a\rb\rc\rd\r\r\r");
+  using namespace std::string_literals;
+  for (const std::string& s : {""s, "no end"s, "\r"s, "\n\r"s, "x\r\n\r\ny"s, "a\0\rb"s}) {
+    const std::string lf = LxNormalizeEOL(s, eolLF);
+    for (const TEOLType t : {eolLF, eolCR, eolCRLF}) {
+      const std::string once = LxNormalizeEOL(s, t);
+      EXPECT_EQ(LxNormalizeEOL(once, t), once);
+      EXPECT_EQ(LxNormalizeEOL(once, eolLF), lf);
+    }
+  }
+}
 
 const std::string kModule = "LxCameraUtils";
 
@@ -24,7 +49,7 @@ TEST(ResString, HostsReplaceAndRemoveTextsAndMissingOnesLeaveTheOutputAlone) {
   EXPECT_EQ(text, before);
 }
 
-TEST(ResString, ReadersRunConcurrentlyWithAWriter) {
+TEST(ConcurrentResStrings, ReadersRunAlongsideAWriter) {
   std::atomic<int> misses{0};
   const auto read = [&] {
     const std::string* text = nullptr;
