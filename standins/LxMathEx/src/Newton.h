@@ -193,8 +193,9 @@ template <class K>
   return all != 0;
 }
 
-// Every lane iterates until the whole block is accepted; an accepted lane no
-// longer moves, so each point ends where the point path stops.
+// Every lane iterates until its chunk is accepted, and the block ends when all
+// are; an accepted lane no longer moves, so each point ends where the point
+// path stops.
 template <class K>
 [[gnu::always_inline]] inline void InverseBlock(const K& k, const double* px, const double* py,
                                                 double* qx, double* qy) {
