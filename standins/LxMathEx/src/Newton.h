@@ -3,8 +3,9 @@
 // Forward and inverse drivers shared by every model. A kernel K supplies
 //   template <bool kJacobian> Jet Map(double x, double y) const
 // giving F at the absolute point (x, y), mm, and with kJacobian its Jacobian.
-// The block paths run the very operations of the point paths, lane by lane,
-// so both give the same points.
+// A centred kernel (see Centred) is inverted about its centre instead. The
+// block paths run the very operations of the point paths, lane by lane, so
+// both give the same points.
 
 #include <cmath>
 #include <concepts>
@@ -38,22 +39,70 @@ inline constexpr std::size_t kBlock = 64;
 inline constexpr int kDensePasses = 2;
 inline constexpr std::size_t kChunk = 8;
 
+// a·b + c, in one rounding when fused. A kernel declares `kFused` true only
+// in code built for an instruction set with FMA; the point and batch paths of
+// a model are then both fused, so they still give the same bits.
+template <bool kFused>
+[[gnu::always_inline]] inline double MulAdd(double a, double b, double c) {
+  if constexpr (kFused)
+    return std::fma(a, b, c);
+  else
+    return a * b + c;
+}
+
+template <class K>
+constexpr bool Fused() {
+  if constexpr (requires { K::kFused; })
+    return K::kFused;
+  else
+    return false;
+}
+
 inline double SquaredTolerance(double px, double py) {
   const double p2 = px * px + py * py;
   return kResidualTolerance * kResidualTolerance * (p2 > 1.0 ? p2 : 1.0);
 }
 
-// First guess: the kernel's own when it has one, else q0 = p − Δ(p − c),
-// exact for a constant displacement.
+// A centred kernel also gives `Centre()` c and
+//   template <bool kJacobian> Jet CentredMap(double x̄, double ȳ) const,
+// the map q̄ ↦ q̄ + Δ(q̄) of points relative to c with its Jacobian. Its
+// inverse iterates on q̄, which saves recentring q at every step.
+template <class K>
+concept Centred = requires(const K& k, double v) {
+  { k.Centre() } -> std::same_as<Vec2>;
+  { k.template CentredMap<true>(v, v) } -> std::same_as<Jet>;
+};
+
+// The coordinates an inverse iterates in: relative to the centre of a
+// centred kernel, else absolute.
+template <class K>
+Vec2 IterationOrigin(const K& k) {
+  if constexpr (Centred<K>)
+    return k.Centre();
+  else
+    return {0.0, 0.0};
+}
+
+template <bool kJacobian, class K>
+[[gnu::always_inline]] inline Jet IterationMap(const K& k, double x, double y) {
+  if constexpr (Centred<K>)
+    return k.template CentredMap<kJacobian>(x, y);
+  else
+    return k.template Map<kJacobian>(x, y);
+}
+
+// First guess, in iteration coordinates: the kernel's own when it has one,
+// else q0 = p − Δ(p), exact for a constant displacement.
 template <class K>
 [[gnu::always_inline]] inline void FirstGuess(const K& k, double px, double py, double& qx,
                                               double& qy) {
   if constexpr (requires { k.Guess(px, py); }) {
+    static_assert(!Centred<K>, "a kernel's own guess takes absolute points");
     const Vec2 q = k.Guess(px, py);
     qx = q.x;
     qy = q.y;
   } else {
-    const Jet f = k.template Map<false>(px, py);
+    const Jet f = IterationMap<false>(k, px, py);
     qx = px - (f.x - px);
     qy = py - (f.y - py);
   }
@@ -65,11 +114,11 @@ template <class K>
 // singular Jacobian, where a last step is not to be trusted.
 inline constexpr double kPolishSteps = 4.0;
 
-// A kernel that bounds its curvature lets a Newton step certify itself.
-// `Curvature(qx, qy, reach)` bounds |d²F/dt²| along every unit direction over
-// the disc of radius `reach` about q, in 1/mm.
+// A centred kernel that bounds its curvature lets a Newton step certify
+// itself. `Curvature(x̄, ȳ, reach)` bounds |d²F/dt²| along every unit
+// direction over the disc of radius `reach` about q̄, in 1/mm.
 template <class K>
-concept CurvatureBounded = requires(const K& k, double v) {
+concept CurvatureBounded = Centred<K> && requires(const K& k, double v) {
   { k.Curvature(v, v, v) } -> std::same_as<double>;
 };
 
@@ -88,8 +137,8 @@ double LaneBound(double px, double py) {
     return tol2;
 }
 
-// One Newton iteration of a point that was not yet accepted (`done` false):
-// at q, r = F(q) − p and s = J⁻¹r. Branch-free, so blocks vectorise; once
+// One Newton iteration, in iteration coordinates, of a point that was not yet
+// accepted (`done` false): at q, r = F(q) − p and s = J⁻¹r. Branch-free, so blocks vectorise; once
 // accepted, q never moves again.
 //
 // Certified (the kernel bounds its curvature by M): q moves to q − s, which
@@ -102,13 +151,14 @@ double LaneBound(double px, double py) {
 template <class K>
 [[gnu::always_inline]] inline bool NewtonUpdate(const K& k, double px, double py, double bound,
                                                 bool done, double& qx, double& qy) {
-  const Jet f = k.template Map<true>(qx, qy);
+  constexpr bool kF = Fused<K>();
+  const Jet f = IterationMap<true>(k, qx, qy);
   const double rx = f.x - px;
   const double ry = f.y - py;
-  const double det = f.xx * f.yy - f.xy * f.yx;
+  const double det = MulAdd<kF>(f.xx, f.yy, -(f.xy * f.yx));
   const double inv_det = 1.0 / det;
-  const double sx = (f.yy * rx - f.xy * ry) * inv_det;
-  const double sy = (f.xx * ry - f.yx * rx) * inv_det;
+  const double sx = MulAdd<kF>(f.yy, rx, -(f.xy * ry)) * inv_det;
+  const double sy = MulAdd<kF>(f.xx, ry, -(f.yx * rx)) * inv_det;
   bool accept, move;
   if constexpr (CurvatureBounded<K>) {
     const double reach = std::fabs(sx) + std::fabs(sy);  // ≥ |s|
@@ -134,10 +184,12 @@ Vec2 ForwardPoint(const K& k, const Vec2& p) {
 template <class K>
 Vec2 InversePoint(const K& k, const Vec2& p) {
   const double bound = LaneBound<K>(p.x, p.y);
+  const Vec2 o = IterationOrigin(k);
+  const double px = p.x - o.x, py = p.y - o.y;
   double qx, qy;
-  FirstGuess(k, p.x, p.y, qx, qy);
+  FirstGuess(k, px, py, qx, qy);
   for (int i = 0; i < kMaxNewtonIterations; ++i)
-    if (NewtonUpdate(k, p.x, p.y, bound, false, qx, qy)) return {qx, qy};
+    if (NewtonUpdate(k, px, py, bound, false, qx, qy)) return {qx + o.x, qy + o.y};
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
   return {kNaN, kNaN};
 }
@@ -195,15 +247,19 @@ template <class K>
 
 // Every lane iterates until its chunk is accepted, and the block ends when all
 // are; an accepted lane no longer moves, so each point ends where the point
-// path stops.
+// path stops. Takes and gives absolute points; p is moved to iteration
+// coordinates in place.
 template <class K>
-[[gnu::always_inline]] inline void InverseBlock(const K& k, const double* px, const double* py,
-                                                double* qx, double* qy) {
+[[gnu::always_inline]] inline void InverseBlock(const K& k, double* px, double* py, double* qx,
+                                                double* qy) {
   alignas(64) double bound[kBlock];
   alignas(64) std::int64_t done[kBlock];
+  const Vec2 o = IterationOrigin(k);
   for (std::size_t j = 0; j < kBlock; ++j) {
     done[j] = 0;
     bound[j] = LaneBound<K>(px[j], py[j]);
+    px[j] = px[j] - o.x;
+    py[j] = py[j] - o.y;
     FirstGuess(k, px[j], py[j], qx[j], qy[j]);
   }
   for (int i = 0; i < kMaxNewtonIterations; ++i) {
@@ -219,8 +275,8 @@ template <class K>
   }
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
   for (std::size_t j = 0; j < kBlock; ++j) {
-    qx[j] = done[j] ? qx[j] : kNaN;
-    qy[j] = done[j] ? qy[j] : kNaN;
+    qx[j] = done[j] ? qx[j] + o.x : kNaN;
+    qy[j] = done[j] ? qy[j] + o.y : kNaN;
   }
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
-// Point and batch paths of the series kernels. The batch loops are built for
-// several instruction sets and chosen at load time.
+// Point and batch paths of the series kernels. Both are built for several
+// instruction sets and chosen at load time by the same rule, so a model's
+// point and batch paths always run the same arithmetic (see MulAdd).
 
 #include <cstddef>
 
@@ -11,6 +12,7 @@ namespace lxmathex_detail {
 
 void SeriesForward(const SeriesKernel& k, const Vec2* in, Vec2* out, std::size_t n);
 void SeriesInverse(const SeriesKernel& k, const Vec2* in, Vec2* out, std::size_t n);
+Vec2 SeriesPoint(const SeriesKernel& k, bool inverse, const Vec2& p);
 void MixedForward(const MixedKernel& k, const Vec2* in, Vec2* out, std::size_t n);
 void MixedInverse(const MixedKernel& k, const Vec2* in, Vec2* out, std::size_t n);
 
@@ -50,9 +52,5 @@ struct InverseLoop {
     InversePoints(k, in, out, n);
   }
 };
-
-inline Vec2 SeriesPoint(const SeriesKernel& k, bool inverse, const Vec2& p) {
-  return WithShape(k, PointMapper{inverse, p});
-}
 
 }  // namespace lxmathex_detail

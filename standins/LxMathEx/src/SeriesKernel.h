@@ -18,8 +18,10 @@ struct SeriesTerms {
   bool growth;
   bool linear;
 };
-// k1–k3 with p1, p2: most calibrations, and the cheapest evaluation.
+// k1–k3 or k1, k2 with p1, p2: most calibrations, and the cheapest
+// evaluations.
 inline constexpr SeriesTerms kRadialDecentring{false, 3, false, false};
+inline constexpr SeriesTerms kTwoRadialDecentring{false, 2, false, false};
 inline constexpr SeriesTerms kWithAffinity{false, 3, false, true};
 inline constexpr SeriesTerms kAllTerms{true, 7, true, true};
 
@@ -54,36 +56,43 @@ struct SeriesKernel {
     const bool short_series = r[0] == 0.0 && r[4] == 0.0 && r[5] == 0.0 && r[6] == 0.0 &&
                               r[7] == 0.0 && t1 == 0.0 && t2 == 0.0;
     const bool affinity = bx1 != 0.0 || bx2 != 0.0 || by1 != 0.0 || by2 != 0.0;
-    terms = !short_series ? kAllTerms : affinity ? kWithAffinity : kRadialDecentring;
+    terms = !short_series ? kAllTerms
+            : affinity    ? kWithAffinity
+            : r[3] != 0.0 ? kRadialDecentring
+                          : kTwoRadialDecentring;
   }
 
-  // Δ at (x̄, ȳ) and, with kJacobian, ∂Δ/∂(x̄, ȳ), over the terms kT.
-  template <bool kJacobian, SeriesTerms kT>
+  // Δ at (x̄, ȳ) and, with kJacobian, ∂Δ/∂(x̄, ȳ), over the terms kT; with
+  // kCentredMap (x̄, ȳ) + Δ and I + ∂Δ instead, the identity carried in R.
+  template <bool kJacobian, SeriesTerms kT, bool kF, bool kCentredMap = false>
   [[gnu::always_inline]] Jet Displacement(double x, double y) const {
+    constexpr double kOne = kCentredMap ? 1.0 : 0.0;
     const double xx = x * x, yy = y * y;
-    const double r2 = xx + yy;
-    const double R = kT.constant ? Horner<kT.radial + 1>(r, r2) : r2 * Horner<kT.radial>(r + 1, r2);
-    const double T = kT.growth ? 1.0 + r2 * (t1 + r2 * t2) : 1.0;
-    const double a = 2.0 * p1 * x + 2.0 * p2 * y;
-    const double ux = p1 * r2 + x * a;  // = p1(r² + 2x̄²) + 2p2·x̄ȳ
-    const double uy = p2 * r2 + y * a;
+    const double r2 = MulAdd<kF>(x, x, yy);
+    const double R = kT.constant   ? Horner<kT.radial + 1, kF>(r, r2) + kOne
+                     : kCentredMap ? MulAdd<kF>(r2, Horner<kT.radial, kF>(r + 1, r2), kOne)
+                                   : r2 * Horner<kT.radial, kF>(r + 1, r2);
+    const double T = kT.growth ? MulAdd<kF>(r2, MulAdd<kF>(r2, t2, t1), 1.0) : 1.0;
+    const double a = MulAdd<kF>(2.0 * p1, x, 2.0 * p2 * y);
+    const double ux = MulAdd<kF>(p1, r2, x * a);  // = p1(r² + 2x̄²) + 2p2·x̄ȳ
+    const double uy = MulAdd<kF>(p2, r2, y * a);
     Jet d;
-    d.x = x * R + ux * T;
-    d.y = y * R + uy * T;
+    d.x = MulAdd<kF>(x, R, ux * T);
+    d.y = MulAdd<kF>(y, R, uy * T);
     if constexpr (kT.linear) {
-      d.x = d.x + bx1 * x + bx2 * y;
-      d.y = d.y + by1 * x + by2 * y;
+      d.x = MulAdd<kF>(bx2, y, MulAdd<kF>(bx1, x, d.x));
+      d.y = MulAdd<kF>(by2, y, MulAdd<kF>(by1, x, d.y));
     }
     if constexpr (kJacobian) {
       // ∂(x̄·R)/∂x̄ = R + x̄·2x̄·dR/d(r²), and so on; dr holds 2·dR/d(r²).
-      const double t = Horner<kT.radial>(dr, r2);
-      const double ux_x = a + 4.0 * p1 * x;
-      const double ux_y = 2.0 * p1 * y + 2.0 * p2 * x;  // = ∂uy/∂x
-      const double uy_y = a + 4.0 * p2 * y;
-      d.xx = R + t * xx + ux_x * T;
-      d.xy = t * (x * y) + ux_y * T;
+      const double t = Horner<kT.radial, kF>(dr, r2);
+      const double ux_x = MulAdd<kF>(4.0 * p1, x, a);
+      const double ux_y = MulAdd<kF>(2.0 * p1, y, 2.0 * p2 * x);  // = ∂uy/∂x
+      const double uy_y = MulAdd<kF>(4.0 * p2, y, a);
+      d.xx = MulAdd<kF>(ux_x, T, MulAdd<kF>(t, xx, R));
+      d.xy = MulAdd<kF>(ux_y, T, t * (x * y));
       d.yx = d.xy;
-      d.yy = R + t * yy + uy_y * T;
+      d.yy = MulAdd<kF>(uy_y, T, MulAdd<kF>(t, yy, R));
       if constexpr (kT.linear) {
         d.xx += bx1;
         d.xy += bx2;
@@ -92,11 +101,11 @@ struct SeriesKernel {
       }
       if constexpr (kT.growth) {
         const double gx = 2.0 * x, gy = 2.0 * y;  // ∂(r²)
-        const double dT = t1 + 2.0 * t2 * r2;
-        d.xx += ux * gx * dT;
-        d.xy += ux * gy * dT;
-        d.yx += uy * gx * dT;
-        d.yy += uy * gy * dT;
+        const double dT = MulAdd<kF>(2.0 * t2, r2, t1);
+        d.xx = MulAdd<kF>(ux * gx, dT, d.xx);
+        d.xy = MulAdd<kF>(ux * gy, dT, d.xy);
+        d.yx = MulAdd<kF>(uy * gx, dT, d.yx);
+        d.yy = MulAdd<kF>(uy * gy, dT, d.yy);
       }
     }
     return d;
@@ -105,20 +114,21 @@ struct SeriesKernel {
   // A bound of |d²Δ/dt²| along unit directions within ρ of the centre, 1/mm:
   // x̄·r^(2i) contributes 2i(2i + 1)·ρ^(2i − 1) per unit coefficient, the
   // decentring 8·(|p1| + |p2|) (times T, with T's derivatives, under growth).
-  template <SeriesTerms kT>
+  template <SeriesTerms kT, bool kF>
   [[gnu::always_inline]] double Curvature(double rho) const {
     const double rho2 = rho * rho;
-    double m = rho * Horner<kT.radial>(bend, rho2) + bend_decentring;
-    if constexpr (kT.growth) m = m + rho2 * (bend_growth[0] + rho2 * bend_growth[1]);
+    double m = MulAdd<kF>(rho, Horner<kT.radial, kF>(bend, rho2), bend_decentring);
+    if constexpr (kT.growth)
+      m = MulAdd<kF>(rho2, MulAdd<kF>(rho2, bend_growth[1], bend_growth[0]), m);
     return m;
   }
 
   // c[0] + z·(c[1] + z·(… + z·c[n − 1])).
-  template <int kCount>
+  template <int kCount, bool kF>
   [[gnu::always_inline]] static double Horner(const double* c, double z) {
     double acc = c[kCount - 1];
     for (int i = kCount - 2; i >= 0; --i)
-      acc = c[i] + z * acc;
+      acc = MulAdd<kF>(z, acc, c[i]);
     return acc;
   }
 
@@ -135,28 +145,38 @@ struct SeriesKernel {
   }
 };
 
-// A series kernel evaluated over a fixed term set (see Newton.h).
-template <SeriesTerms kT>
+// A series kernel evaluated over a fixed term set (see Newton.h), fused or
+// not (see MulAdd).
+template <SeriesTerms kT, bool kFusedArithmetic>
 struct SeriesShape {
+  static constexpr bool kFused = kFusedArithmetic;
   SeriesKernel k;
 
   template <bool kJacobian>
   [[gnu::always_inline]] Jet Map(double px, double py) const {
-    const Jet d = k.Displacement<kJacobian, kT>(px - k.cx, py - k.cy);
+    const Jet d = k.Displacement<kJacobian, kT, kFused>(px - k.cx, py - k.cy);
     return SeriesKernel::ToMap<kJacobian>(d, px, py);
   }
 
-  [[gnu::always_inline]] double Curvature(double qx, double qy, double reach) const {
-    return k.Curvature<kT>(std::fabs(qx - k.cx) + std::fabs(qy - k.cy) + reach);
+  Vec2 Centre() const { return {k.cx, k.cy}; }
+
+  template <bool kJacobian>
+  [[gnu::always_inline]] Jet CentredMap(double x, double y) const {
+    return k.Displacement<kJacobian, kT, kFused, true>(x, y);
+  }
+
+  [[gnu::always_inline]] double Curvature(double x, double y, double reach) const {
+    return k.Curvature<kT, kFused>(std::fabs(x) + std::fabs(y) + reach);
   }
 };
 
 // Calls f with the shape of k's term set.
-template <class F>
+template <bool kFused, class F>
 [[gnu::always_inline]] inline decltype(auto) WithShape(const SeriesKernel& k, F&& f) {
-  if (k.terms.constant) return f(SeriesShape<kAllTerms>{k});
-  if (k.terms.linear) return f(SeriesShape<kWithAffinity>{k});
-  return f(SeriesShape<kRadialDecentring>{k});
+  if (k.terms.constant) return f(SeriesShape<kAllTerms, kFused>{k});
+  if (k.terms.linear) return f(SeriesShape<kWithAffinity, kFused>{k});
+  if (k.terms.radial == 3) return f(SeriesShape<kRadialDecentring, kFused>{k});
+  return f(SeriesShape<kTwoRadialDecentring, kFused>{k});
 }
 
 // The mixed model: the series core (three radial terms, no T) plus
@@ -195,15 +215,28 @@ struct MixedKernel {
     bend[2] = 12.0 * 2.0 * sum(ec, 5, 7);
   }
 
-  [[gnu::always_inline]] double Curvature(double qx, double qy, double reach) const {
-    const double rho = std::fabs(qx - core.cx) + std::fabs(qy - core.cy) + reach;
-    return core.Curvature<kWithAffinity>(rho) + bend[0] + rho * (bend[1] + rho * bend[2]);
+  [[gnu::always_inline]] double Curvature(double x, double y, double reach) const {
+    const double rho = std::fabs(x) + std::fabs(y) + reach;
+    return core.Curvature<kWithAffinity, false>(rho) + bend[0] + rho * (bend[1] + rho * bend[2]);
   }
 
   template <bool kJacobian>
   [[gnu::always_inline]] Jet Map(double px, double py) const {
-    const double x = px - core.cx, y = py - core.cy;
-    Jet d = core.Displacement<kJacobian, kWithAffinity>(x, y);
+    const Jet d = Evaluate<kJacobian, false>(px - core.cx, py - core.cy);
+    return SeriesKernel::ToMap<kJacobian>(d, px, py);
+  }
+
+  Vec2 Centre() const { return {core.cx, core.cy}; }
+
+  template <bool kJacobian>
+  [[gnu::always_inline]] Jet CentredMap(double x, double y) const {
+    return Evaluate<kJacobian, true>(x, y);
+  }
+
+  // Δ (or, kCentredMap, (x̄, ȳ) + Δ) at (x̄, ȳ) with its Jacobian.
+  template <bool kJacobian, bool kCentredMap>
+  [[gnu::always_inline]] Jet Evaluate(double x, double y) const {
+    Jet d = core.Displacement<kJacobian, kWithAffinity, false, kCentredMap>(x, y);
     const double xx = x * x, yy = y * y, xy = x * y;
     const double g = ec[0] * x + ec[1] * y + ec[2] * xx + ec[3] * xy + ec[4] * yy + ec[5] * xx * y +
                      ec[6] * x * yy;
@@ -219,7 +252,7 @@ struct MixedKernel {
       d.yx += 2.0 * ey[0] * x + ey[1] * y + 2.0 * ey[3] * xy + ey[4] * yy + y * g_x;
       d.yy += ey[1] * x + 2.0 * ey[2] * y + ey[3] * xx + 2.0 * ey[4] * xy + g + y * g_y + scale;
     }
-    return SeriesKernel::ToMap<kJacobian>(d, px, py);
+    return d;
   }
 };
 

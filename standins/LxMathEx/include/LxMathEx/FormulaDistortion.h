@@ -31,7 +31,9 @@
 //
 // The models are immutable after construction and copy everything they keep,
 // so one object may serve many threads. TransformPoints gives the same points
-// as TransformPoint (to 1e-12 mm), also in place.
+// as TransformPoint (to 1e-12 mm), also in place. On processors with FMA the
+// series models fuse multiply-adds in both paths, so their last bits differ
+// from those computed on processors without it.
 
 namespace lxmathex_detail {
 struct SeriesKernel;
