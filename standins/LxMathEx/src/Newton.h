@@ -127,12 +127,12 @@ concept CurvatureBounded = Centred<K> && requires(const K& k, double v) {
 inline constexpr double kCertifiedShare = 1.0 / 128.0;
 
 // What the update compares with, per point: the squared tolerance, or for a
-// certified step the square of twice its share of it.
+// certified step twice its share of the tolerance.
 template <class K>
 double LaneBound(double px, double py) {
   const double tol2 = SquaredTolerance(px, py);
   if constexpr (CurvatureBounded<K>)
-    return 4.0 * kCertifiedShare * kCertifiedShare * tol2;
+    return 2.0 * kCertifiedShare * std::sqrt(tol2);
   else
     return tol2;
 }
@@ -163,7 +163,7 @@ template <class K>
   if constexpr (CurvatureBounded<K>) {
     const double reach = std::fabs(sx) + std::fabs(sy);  // ≥ |s|
     const double twice_residual = k.Curvature(qx, qy, reach) * (reach * reach);
-    accept = (twice_residual * twice_residual <= bound) & (det > 0.0);
+    accept = (twice_residual <= bound) & (det > 0.0);
     move = !done;
   } else {
     accept = (rx * rx + ry * ry <= bound) & (det > 0.0);
