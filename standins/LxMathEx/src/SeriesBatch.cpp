@@ -1,64 +1,65 @@
 #include "SeriesBatch.h"
 
 namespace lxmathex_detail {
+
+enum class SeriesPath { kForward, kInverse, kForwardPoint, kInversePoint };
+
 namespace {
 
-enum class Path { kForward, kInverse, kForwardPoint, kInversePoint };
-
 template <bool kFused>
-[[gnu::always_inline]] inline void Run(const SeriesKernel& k, Path path, const Vec2* in, Vec2* out,
-                                       std::size_t n) {
+[[gnu::always_inline]] inline void Run(const SeriesKernel& k, SeriesPath path, const Vec2* in,
+                                       Vec2* out, std::size_t n) {
   switch (path) {
-    case Path::kForward:
+    case SeriesPath::kForward:
       return WithShape<kFused>(k, ForwardLoop{in, out, n});
-    case Path::kInverse:
+    case SeriesPath::kInverse:
       return WithShape<kFused>(k, InverseLoop{in, out, n});
-    case Path::kForwardPoint:
+    case SeriesPath::kForwardPoint:
       *out = WithShape<kFused>(k, PointMapper{false, *in});
       return;
-    case Path::kInversePoint:
+    case SeriesPath::kInversePoint:
       *out = WithShape<kFused>(k, PointMapper{true, *in});
       return;
   }
 }
 
+}  // namespace
+
 // One version per instruction set, picked at load time; where the set has
 // FMA the version fuses. A coverage build keeps one version: branches of the
 // versions a machine never runs would count as untested.
 #ifdef LX_SINGLE_VARIANT
-void Dispatch(const SeriesKernel& k, Path path, const Vec2* in, Vec2* out, std::size_t n) {
+void SeriesRun(const SeriesKernel& k, SeriesPath path, const Vec2* in, Vec2* out, std::size_t n) {
   Run<false>(k, path, in, out, n);
 }
 #else
-[[gnu::target("default")]] void Dispatch(const SeriesKernel& k, Path path, const Vec2* in,
-                                         Vec2* out, std::size_t n) {
+[[gnu::target("default")]] void SeriesRun(const SeriesKernel& k, SeriesPath path, const Vec2* in,
+                                          Vec2* out, std::size_t n) {
   Run<false>(k, path, in, out, n);
 }
-[[gnu::target("arch=x86-64-v3")]] void Dispatch(const SeriesKernel& k, Path path, const Vec2* in,
-                                                Vec2* out, std::size_t n) {
+[[gnu::target("avx2,fma")]] void SeriesRun(const SeriesKernel& k, SeriesPath path, const Vec2* in,
+                                           Vec2* out, std::size_t n) {
   Run<true>(k, path, in, out, n);
 }
-[[gnu::target("arch=x86-64-v4")]] void Dispatch(const SeriesKernel& k, Path path, const Vec2* in,
-                                                Vec2* out, std::size_t n) {
+[[gnu::target("avx512f")]] void SeriesRun(const SeriesKernel& k, SeriesPath path, const Vec2* in,
+                                          Vec2* out, std::size_t n) {
   Run<true>(k, path, in, out, n);
 }
 #endif
 
-}  // namespace
-
 // The versions are called from here: GCC binds a call from another file to
 // the default version.
 void SeriesForward(const SeriesKernel& k, const Vec2* in, Vec2* out, std::size_t n) {
-  Dispatch(k, Path::kForward, in, out, n);
+  SeriesRun(k, SeriesPath::kForward, in, out, n);
 }
 
 void SeriesInverse(const SeriesKernel& k, const Vec2* in, Vec2* out, std::size_t n) {
-  Dispatch(k, Path::kInverse, in, out, n);
+  SeriesRun(k, SeriesPath::kInverse, in, out, n);
 }
 
 Vec2 SeriesPoint(const SeriesKernel& k, bool inverse, const Vec2& p) {
   Vec2 q;
-  Dispatch(k, inverse ? Path::kInversePoint : Path::kForwardPoint, &p, &q, 1);
+  SeriesRun(k, inverse ? SeriesPath::kInversePoint : SeriesPath::kForwardPoint, &p, &q, 1);
   return q;
 }
 
