@@ -138,8 +138,8 @@ double LaneBound(double px, double py) {
 }
 
 // One Newton iteration, in iteration coordinates, of a point that was not yet
-// accepted (`done` false): at q, r = F(q) − p and s = J⁻¹r. Branch-free, so blocks vectorise; once
-// accepted, q never moves again.
+// accepted (`done` false): at q, r = F(q) − p and s = J⁻¹r. Branch-free, so
+// blocks vectorise; once accepted, q never moves again.
 //
 // Certified (the kernel bounds its curvature by M): q moves to q − s, which
 // is accepted when det J > 0 and Taylor's bound ½·M·|s|² on the residual
