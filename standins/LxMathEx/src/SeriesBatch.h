@@ -18,18 +18,18 @@ void MixedInverse(const MixedKernel& k, const Vec2* in, Vec2* out, std::size_t n
 
 // The model's map of one point: F(p), or F⁻¹(p) when `inverse`.
 template <class K>
-Vec2 MapPoint(const K& k, bool inverse, const Vec2& p) {
+[[gnu::always_inline]] inline Vec2 MapPoint(const K& k, bool inverse, const Vec2& p) {
   return inverse ? InversePoint(k, p) : ForwardPoint(k, p);
 }
 
 // Function objects that WithShape hands the shaped kernel to; inlined into
 // their caller, so into each instruction-set variant.
+template <bool kInverse>
 struct PointMapper {
-  bool inverse;
   Vec2 p;
   template <class K>
   [[gnu::always_inline]] Vec2 operator()(const K& k) const {
-    return MapPoint(k, inverse, p);
+    return kInverse ? InversePoint(k, p) : ForwardPoint(k, p);
   }
 };
 
