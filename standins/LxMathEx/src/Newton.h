@@ -93,13 +93,12 @@ template <bool kJacobian, class K>
     return k.template Map<kJacobian>(x, y);
 }
 
-// First guess, in iteration coordinates: the kernel's own when it has one,
-// else q0 = p − Δ(p), exact for a constant displacement.
+// First guess, in iteration coordinates: the kernel's own `Guess` when it has
+// one, else q0 = p − Δ(p), exact for a constant displacement.
 template <class K>
 [[gnu::always_inline]] inline void FirstGuess(const K& k, double px, double py, double& qx,
                                               double& qy) {
   if constexpr (requires { k.Guess(px, py); }) {
-    static_assert(!Centred<K>, "a kernel's own guess takes absolute points");
     const Vec2 q = k.Guess(px, py);
     qx = q.x;
     qy = q.y;
