@@ -1,8 +1,9 @@
 #pragma once
 
 // Point and batch paths of the series kernels. Both are built for several
-// instruction sets and chosen at load time by the same rule, so a model's
-// point and batch paths always run the same arithmetic (see MulAdd).
+// instruction sets and chosen at load time; both fuse exactly where the
+// processor has FMA, so a model's point and batch paths always run the same
+// arithmetic (see MulAdd).
 
 #include <cstddef>
 
@@ -29,7 +30,7 @@ struct PointMapper {
   Vec2 p;
   template <class K>
   [[gnu::always_inline]] Vec2 operator()(const K& k) const {
-    return kInverse ? InversePoint(k, p) : ForwardPoint(k, p);
+    return MapPoint(k, kInverse, p);
   }
 };
 
