@@ -61,10 +61,7 @@ vec_t_<double, 2> TFormulaDistortion::TransformPoint(const vec_t_<double, 2>& p)
 
 void TFormulaDistortion::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
                                          std::size_t n) const {
-  if (coeffs_.mm_to_cam)
-    lxmathex_detail::SeriesInverse(*kernel_, in, out, n);
-  else
-    lxmathex_detail::SeriesForward(*kernel_, in, out, n);
+  lxmathex_detail::SeriesPoints(*kernel_, coeffs_.mm_to_cam, in, out, n);
 }
 
 std::unique_ptr<TLx2DTransform> TFormulaDistortion::Clone() const {

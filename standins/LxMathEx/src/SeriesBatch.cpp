@@ -28,23 +28,24 @@ template <bool kFused>
 // FMA, so both paths fuse alike. A coverage build keeps one version:
 // branches of the versions a machine never runs would count as untested.
 #ifdef LX_SINGLE_VARIANT
-void SeriesBatch(const SeriesKernel& k, bool inverse, const Vec2* in, Vec2* out, std::size_t n) {
+void SeriesPointsVersion(const SeriesKernel& k, bool inverse, const Vec2* in, Vec2* out,
+                         std::size_t n) {
   RunBatch<false>(k, inverse, in, out, n);
 }
 Vec2 SeriesPointVersion(const SeriesKernel& k, bool inverse, const Vec2& p) {
   return RunPoint<false>(k, inverse, p);
 }
 #else
-[[gnu::target("default")]] void SeriesBatch(const SeriesKernel& k, bool inverse, const Vec2* in,
-                                            Vec2* out, std::size_t n) {
+[[gnu::target("default")]] void SeriesPointsVersion(const SeriesKernel& k, bool inverse,
+                                                    const Vec2* in, Vec2* out, std::size_t n) {
   RunBatch<false>(k, inverse, in, out, n);
 }
-[[gnu::target("avx2,fma")]] void SeriesBatch(const SeriesKernel& k, bool inverse, const Vec2* in,
-                                             Vec2* out, std::size_t n) {
+[[gnu::target("avx2,fma")]] void SeriesPointsVersion(const SeriesKernel& k, bool inverse,
+                                                     const Vec2* in, Vec2* out, std::size_t n) {
   RunBatch<true>(k, inverse, in, out, n);
 }
-[[gnu::target("avx512f")]] void SeriesBatch(const SeriesKernel& k, bool inverse, const Vec2* in,
-                                            Vec2* out, std::size_t n) {
+[[gnu::target("avx512f")]] void SeriesPointsVersion(const SeriesKernel& k, bool inverse,
+                                                    const Vec2* in, Vec2* out, std::size_t n) {
   RunBatch<true>(k, inverse, in, out, n);
 }
 [[gnu::target("default")]] Vec2 SeriesPointVersion(const SeriesKernel& k, bool inverse,
@@ -59,12 +60,8 @@ Vec2 SeriesPointVersion(const SeriesKernel& k, bool inverse, const Vec2& p) {
 
 // The versions are called from here: GCC binds a call from another file to
 // the default version.
-void SeriesForward(const SeriesKernel& k, const Vec2* in, Vec2* out, std::size_t n) {
-  SeriesBatch(k, false, in, out, n);
-}
-
-void SeriesInverse(const SeriesKernel& k, const Vec2* in, Vec2* out, std::size_t n) {
-  SeriesBatch(k, true, in, out, n);
+void SeriesPoints(const SeriesKernel& k, bool inverse, const Vec2* in, Vec2* out, std::size_t n) {
+  SeriesPointsVersion(k, inverse, in, out, n);
 }
 
 Vec2 SeriesPoint(const SeriesKernel& k, bool inverse, const Vec2& p) {

@@ -11,8 +11,8 @@
 
 namespace lxmathex_detail {
 
-void SeriesForward(const SeriesKernel& k, const Vec2* in, Vec2* out, std::size_t n);
-void SeriesInverse(const SeriesKernel& k, const Vec2* in, Vec2* out, std::size_t n);
+// F (or F⁻¹ when `inverse`) of n points, and of one point.
+void SeriesPoints(const SeriesKernel& k, bool inverse, const Vec2* in, Vec2* out, std::size_t n);
 Vec2 SeriesPoint(const SeriesKernel& k, bool inverse, const Vec2& p);
 void MixedForward(const MixedKernel& k, const Vec2* in, Vec2* out, std::size_t n);
 void MixedInverse(const MixedKernel& k, const Vec2* in, Vec2* out, std::size_t n);

@@ -86,8 +86,7 @@ void TMixedDistortion::TransformPoints(const vec_t_<double, 2>* in, vec_t_<doubl
   if (kernel_->extra_terms)
     mm_to_cam_ ? MixedInverse(*kernel_, in, out, n) : MixedForward(*kernel_, in, out, n);
   else
-    mm_to_cam_ ? SeriesInverse(kernel_->core, in, out, n)
-               : SeriesForward(kernel_->core, in, out, n);
+    SeriesPoints(kernel_->core, mm_to_cam_, in, out, n);
 }
 
 std::unique_ptr<TLx2DTransform> TMixedDistortion::Clone() const {
@@ -124,10 +123,7 @@ vec_t_<double, 2> TPolynomialDistortion::TransformPoint(const vec_t_<double, 2>&
 
 void TPolynomialDistortion::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
                                             std::size_t n) const {
-  if (mm_to_cam_)
-    lxmathex_detail::SeriesInverse(*kernel_, in, out, n);
-  else
-    lxmathex_detail::SeriesForward(*kernel_, in, out, n);
+  lxmathex_detail::SeriesPoints(*kernel_, mm_to_cam_, in, out, n);
 }
 
 std::unique_ptr<TLx2DTransform> TPolynomialDistortion::Clone() const {
