@@ -228,13 +228,16 @@ template <class K>
 }
 
 // One Newton pass over lanes [from, to); true when all of them are accepted.
-template <class K>
+// The first pass finds no lane accepted and sets `done` without reading it
+// (zeroing it first cost a string store per block).
+template <bool kFirst, class K>
 [[gnu::always_inline]] inline bool NewtonPass(const K& k, const double* px, const double* py,
                                               const double* bound, std::int64_t* done, double* qx,
                                               double* qy, std::size_t from, std::size_t to) {
   std::int64_t all = 1;
   for (std::size_t j = from; j < to; ++j) {
-    done[j] = NewtonUpdate(k, px[j], py[j], bound[j], done[j] != 0, qx[j], qy[j]);
+    const bool was_done = kFirst ? false : done[j] != 0;
+    done[j] = NewtonUpdate(k, px[j], py[j], bound[j], was_done, qx[j], qy[j]);
     all &= done[j];
   }
   return all != 0;
@@ -258,22 +261,21 @@ template <class K>
   alignas(64) std::int64_t done[kBlock];
   const Vec2 o = IterationOrigin(k);
   for (std::size_t j = 0; j < kBlock; ++j) {
-    done[j] = 0;
     bound[j] = LaneBound<K>(px[j], py[j]);
     px[j] = px[j] - o.x;
     py[j] = py[j] - o.y;
     FirstGuess(k, px[j], py[j], qx[j], qy[j]);
   }
-  for (int i = 0; i < kMaxNewtonIterations; ++i) {
-    bool all = true;
+  bool all = NewtonPass<true>(k, px, py, bound, done, qx, qy, 0, kBlock);
+  for (int i = 1; i < kMaxNewtonIterations && !all; ++i) {
     if (i < kDensePasses) {
-      all = NewtonPass(k, px, py, bound, done, qx, qy, 0, kBlock);
+      all = NewtonPass<false>(k, px, py, bound, done, qx, qy, 0, kBlock);
     } else {
+      all = true;
       for (std::size_t c = 0; c < kBlock; c += kChunk)
         if (!ChunkDone(done + c))
-          all = NewtonPass(k, px, py, bound, done, qx, qy, c, c + kChunk) && all;
+          all = NewtonPass<false>(k, px, py, bound, done, qx, qy, c, c + kChunk) && all;
     }
-    if (all) break;
   }
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
   for (std::size_t j = 0; j < kBlock; ++j) {
