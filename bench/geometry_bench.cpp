@@ -1,11 +1,11 @@
 // Distortion models on 10^6 points over a 100 mm frame, single-threaded: the
 // camera-to-millimetre transform of a camera record (shift, then the formula
 // model) in batch and point by point, in batch also over a raster in image
-// order, a plain copy of the same data as the
-// memory bound, OpenCV's projectPoints and undistortPoints as the reference,
-// the other models as the distortion factory builds them from records, and
-// one distortion approximation. Inverse benchmarks report their largest
-// residual |F(q) − p| in mm.
+// order, a plain copy of the same data as the memory bound, OpenCV's
+// projectPoints and undistortPoints as the reference, the other models as the
+// distortion factory builds them from records, and one distortion
+// approximation. Inverse benchmarks report their largest residual |F(q) − p|
+// in mm.
 
 #include <LxCameraUtils/CameraGeometry.h>
 #include <LxMathEx/FormulaDistortion.h>
@@ -61,7 +61,7 @@ const std::vector<P>& CameraPoints() {
   return pts;
 }
 
-// The same points relative to the principal point (the model's input).
+// Points relative to the principal point (the model's input).
 std::vector<P> Framed(std::vector<P> v) {
   for (P& p : v)
     p = p - kPrincipal;
