@@ -127,14 +127,18 @@ concept CurvatureBounded = Centred<K> && requires(const K& k, double v) {
 // results sit at rounding level rather than at the tolerance.
 inline constexpr double kCertifiedShare = 1.0 / 128.0;
 
+// A certified step is at most this long, mm: the curvature is bounded over
+// this far around q, so the bound need not wait for the step. Steps that long
+// are far from convergence anyway.
+inline constexpr double kCertifiedReach = 1.0;
+
 // What the update compares with, per point: the squared tolerance, or for a
-// certified step the square of twice its share of it (squares spare the point
-// path a square root on its critical path).
+// certified step twice its share of the tolerance.
 template <class K>
 double LaneBound(double px, double py) {
   const double tol2 = SquaredTolerance(px, py);
   if constexpr (CurvatureBounded<K>)
-    return 4.0 * kCertifiedShare * kCertifiedShare * tol2;
+    return 2.0 * kCertifiedShare * std::sqrt(tol2);
   else
     return tol2;
 }
@@ -144,9 +148,10 @@ double LaneBound(double px, double py) {
 // blocks vectorise; once accepted, q never moves again.
 //
 // Certified (the kernel bounds its curvature by M): q moves to q − s, which
-// is accepted when det J > 0 and Taylor's bound ½·M·|s|² on the residual
-// there is within the certified share. This saves the evaluation that would
-// only confirm convergence.
+// is accepted when det J > 0, |s| ≤ kCertifiedReach and Taylor's bound
+// ½·M·|s|² on the residual there is within the certified share. This saves
+// the evaluation that would only confirm convergence. The test is made on
+// n = det·s, so it runs beside the division rather than after it.
 //
 // Verified (other kernels): q is accepted when |r| is within the tolerance
 // and det J > 0; q moves to q − s unless it is accepted with a long step.
@@ -159,13 +164,18 @@ template <class K>
   const double ry = f.y - py;
   const double det = MulAdd<kF>(f.xx, f.yy, -(f.xy * f.yx));
   const double inv_det = 1.0 / det;
-  const double sx = MulAdd<kF>(f.yy, rx, -(f.xy * ry)) * inv_det;
-  const double sy = MulAdd<kF>(f.xx, ry, -(f.yx * rx)) * inv_det;
+  const double nx = MulAdd<kF>(f.yy, rx, -(f.xy * ry));
+  const double ny = MulAdd<kF>(f.xx, ry, -(f.yx * rx));
+  const double sx = nx * inv_det;
+  const double sy = ny * inv_det;
   bool accept, move;
   if constexpr (CurvatureBounded<K>) {
-    const double reach = std::fabs(sx) + std::fabs(sy);  // ≥ |s|
-    const double twice_residual = k.Curvature(qx, qy, reach) * (reach * reach);
-    accept = (twice_residual * twice_residual <= bound) & (det > 0.0);
+    const double reach = std::fabs(nx) + std::fabs(ny);  // ≥ |s|·det
+    const double det2 = det * det;
+    const double m = k.Curvature(qx, qy, kCertifiedReach);
+    // An overflowing det² would pass as inf ≤ inf.
+    accept = (m * (reach * reach) <= bound * det2) & (reach <= kCertifiedReach * det) &
+             (det2 <= std::numeric_limits<double>::max()) & (det > 0.0);
     move = !done;
   } else {
     accept = (rx * rx + ry * ry <= bound) & (det > 0.0);
