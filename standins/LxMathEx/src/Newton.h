@@ -206,25 +206,6 @@ template <class K>
   return {kNaN, kNaN};
 }
 
-// Loads 1 to kBlock points into separate x and y arrays; the tail of a short
-// block repeats its last point so that every loop runs over a full block.
-[[gnu::always_inline]] inline void LoadBlock(const Vec2* in, std::size_t m, double* x, double* y) {
-  for (std::size_t j = 0; j < m; ++j) {
-    x[j] = in[j].x;
-    y[j] = in[j].y;
-  }
-  for (std::size_t j = m; j < kBlock; ++j) {
-    x[j] = x[m - 1];
-    y[j] = y[m - 1];
-  }
-}
-
-[[gnu::always_inline]] inline void StoreBlock(const double* x, const double* y, std::size_t m,
-                                              Vec2* out) {
-  for (std::size_t j = 0; j < m; ++j)
-    out[j] = {x[j], y[j]};
-}
-
 // The loops take the kernel by value: a local copy cannot alias the arrays,
 // so its coefficients stay in registers and the loops vectorise. The forward
 // map reads each point before it writes it, so `in` may equal `out`.
@@ -260,20 +241,19 @@ template <bool kFirst, class K>
   return all != 0;
 }
 
-// Every lane iterates until its chunk is accepted, and the block ends when all
-// are; an accepted lane no longer moves, so each point ends where the point
-// path stops. Takes and gives absolute points; p is moved to iteration
-// coordinates in place.
+// Inverts kBlock points: every lane iterates until its chunk is accepted,
+// and the block ends when all are; an accepted lane no longer moves, so each
+// point ends where the point path stops. The block is read whole before any
+// of it is written, so `in` may equal `out`.
 template <class K>
-[[gnu::always_inline]] inline void InverseBlock(const K& k, double* px, double* py, double* qx,
-                                                double* qy) {
-  alignas(64) double bound[kBlock];
+[[gnu::always_inline]] inline void InverseBlock(const K& k, const Vec2* in, Vec2* out) {
+  alignas(64) double px[kBlock], py[kBlock], qx[kBlock], qy[kBlock], bound[kBlock];
   alignas(64) std::int64_t done[kBlock];
   const Vec2 o = IterationOrigin(k);
   for (std::size_t j = 0; j < kBlock; ++j) {
-    bound[j] = LaneBound<K>(px[j], py[j]);
-    px[j] = px[j] - o.x;
-    py[j] = py[j] - o.y;
+    bound[j] = LaneBound<K>(in[j].x, in[j].y);
+    px[j] = in[j].x - o.x;
+    py[j] = in[j].y - o.y;
     FirstGuess(k, px[j], py[j], qx[j], qy[j]);
   }
   bool all = NewtonPass<true>(k, px, py, bound, done, qx, qy, 0, kBlock);
@@ -288,21 +268,28 @@ template <class K>
     }
   }
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
-  for (std::size_t j = 0; j < kBlock; ++j) {
-    qx[j] = done[j] ? qx[j] + o.x : kNaN;
-    qy[j] = done[j] ? qy[j] + o.y : kNaN;
-  }
+  for (std::size_t j = 0; j < kBlock; ++j)
+    out[j] = done[j] ? Vec2{qx[j] + o.x, qy[j] + o.y} : Vec2{kNaN, kNaN};
 }
 
+// Blocks read the points in place and write the results in place; the reads
+// and writes fuse with the first and last loops over the block, which saves a
+// copy of it each way. A short last block goes through a copy padded with
+// its last point.
 template <class K>
 [[gnu::always_inline]] inline void InversePoints(const K k, const Vec2* in, Vec2* out,
                                                  std::size_t n) {
-  alignas(64) double px[kBlock], py[kBlock], qx[kBlock], qy[kBlock];
+  alignas(64) Vec2 tail[kBlock];
   for (std::size_t start = 0; start < n; start += kBlock) {
     const std::size_t m = n - start < kBlock ? n - start : kBlock;
-    LoadBlock(in + start, m, px, py);
-    InverseBlock(k, px, py, qx, qy);
-    StoreBlock(qx, qy, m, out + start);
+    const bool whole = m == kBlock;
+    if (!whole)
+      for (std::size_t j = 0; j < kBlock; ++j)
+        tail[j] = in[start + (j < m ? j : m - 1)];
+    InverseBlock(k, whole ? in + start : tail, whole ? out + start : tail);
+    if (!whole)
+      for (std::size_t j = 0; j < m; ++j)
+        out[start + j] = tail[j];
   }
 }
 
