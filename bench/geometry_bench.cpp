@@ -5,7 +5,9 @@
 // projectPoints and undistortPoints as the reference, the other models as the
 // distortion factory builds them from records, and one distortion
 // approximation. Inverse benchmarks report their largest residual |F(q) − p|
-// in mm.
+// in mm. The inverse batch is also timed in turns with the forward batch, as
+// a ratio per pair: on a shared machine, load comes and goes between
+// benchmarks run apart.
 
 #include <LxCameraUtils/CameraGeometry.h>
 #include <LxMathEx/FormulaDistortion.h>
@@ -16,6 +18,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -183,6 +186,44 @@ void BM_InverseBatch(benchmark::State& state) {
 }
 void BM_InverseBatchRaster(benchmark::State& state) {
   Batch(state, true, RasterPoints());
+}
+
+// Forward and inverse batch of case range(0) over `in`, one after the other
+// in every iteration. Reports the median and upper quartile of the inverse's
+// time over the forward's, per pair, and the median time of each, ns/point.
+void InverseOverForward(benchmark::State& state, const std::vector<P>& in) {
+  const int i = static_cast<int>(state.range(0));
+  const auto forward = CamToMm(i, false);
+  const auto inverse = CamToMm(i, true);
+  std::vector<P> out(in.size());
+  std::vector<double> forward_ns, inverse_ns, ratios;
+  const auto run = [&](const TLx2DTransform& t, std::vector<double>& ns) {
+    const auto start = std::chrono::steady_clock::now();
+    t.TransformPoints(in.data(), out.data(), in.size());
+    benchmark::ClobberMemory();
+    const std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - start;
+    ns.push_back(took.count() / kPoints);
+  };
+  for (auto _ : state) {
+    run(*forward, forward_ns);
+    run(*inverse, inverse_ns);
+    ratios.push_back(inverse_ns.back() / forward_ns.back());
+  }
+  const auto quantile = [](std::vector<double> v, std::size_t num, std::size_t den) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() * num / den];
+  };
+  state.counters["ratio_median"] = quantile(ratios, 1, 2);
+  state.counters["ratio_q3"] = quantile(ratios, 3, 4);
+  state.counters["forward_ns_per_point"] = quantile(forward_ns, 1, 2);
+  state.counters["inverse_ns_per_point"] = quantile(inverse_ns, 1, 2);
+}
+
+void BM_InverseOverForward(benchmark::State& state) {
+  InverseOverForward(state, CameraPoints());
+}
+void BM_InverseOverForwardRaster(benchmark::State& state) {
+  InverseOverForward(state, RasterPoints());
 }
 
 void BM_InversePoint(benchmark::State& state) {
@@ -354,6 +395,8 @@ BENCHMARK(BM_InverseBatch)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InversePoint)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ForwardBatchRaster)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InverseBatchRaster)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InverseOverForward)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InverseOverForwardRaster)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 #ifdef LX_HAVE_OPENCV
 BENCHMARK(BM_CvProjectPoints)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CvUndistortDefault)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
