@@ -5,9 +5,9 @@
 // projectPoints and undistortPoints as the reference, the other models as the
 // distortion factory builds them from records, and one distortion
 // approximation. Inverse benchmarks report their largest residual |F(q) − p|
-// in mm. The inverse batch is also timed in turns with the forward batch, as
-// a ratio per pair: on a shared machine, load comes and goes between
-// benchmarks run apart.
+// in mm. The forward batch is also timed in turns with the copy, and the
+// inverse batch with the forward batch, as ratios per pair: on a shared
+// machine, load comes and goes between benchmarks run apart.
 
 #include <LxCameraUtils/CameraGeometry.h>
 #include <LxMathEx/FormulaDistortion.h>
@@ -188,26 +188,23 @@ void BM_InverseBatchRaster(benchmark::State& state) {
   Batch(state, true, RasterPoints());
 }
 
-// Forward and inverse batch of case range(0) over `in`, one after the other
-// in every iteration. Reports the median and upper quartile of the inverse's
-// time over the forward's, per pair, and the median time of each, ns/point.
-void InverseOverForward(benchmark::State& state, const std::vector<P>& in) {
-  const int i = static_cast<int>(state.range(0));
-  const auto forward = CamToMm(i, false);
-  const auto inverse = CamToMm(i, true);
-  std::vector<P> out(in.size());
-  std::vector<double> forward_ns, inverse_ns, ratios;
-  const auto run = [&](const TLx2DTransform& t, std::vector<double>& ns) {
+// Runs `reference` and then `subject` in every iteration, so that both meet
+// the same load. Reports the median and upper quartile of the subject's time
+// over the reference's, per pair, and the median time of each, ns/point.
+template <class Reference, class Subject>
+void InTurns(benchmark::State& state, Reference reference, Subject subject) {
+  std::vector<double> reference_ns, subject_ns, ratios;
+  const auto time = [](auto& run, std::vector<double>& ns) {
     const auto start = std::chrono::steady_clock::now();
-    t.TransformPoints(in.data(), out.data(), in.size());
+    run();
     benchmark::ClobberMemory();
     const std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - start;
     ns.push_back(took.count() / kPoints);
   };
   for (auto _ : state) {
-    run(*forward, forward_ns);
-    run(*inverse, inverse_ns);
-    ratios.push_back(inverse_ns.back() / forward_ns.back());
+    time(reference, reference_ns);
+    time(subject, subject_ns);
+    ratios.push_back(subject_ns.back() / reference_ns.back());
   }
   const auto quantile = [](std::vector<double> v, std::size_t num, std::size_t den) {
     std::sort(v.begin(), v.end());
@@ -215,8 +212,19 @@ void InverseOverForward(benchmark::State& state, const std::vector<P>& in) {
   };
   state.counters["ratio_median"] = quantile(ratios, 1, 2);
   state.counters["ratio_q3"] = quantile(ratios, 3, 4);
-  state.counters["forward_ns_per_point"] = quantile(forward_ns, 1, 2);
-  state.counters["inverse_ns_per_point"] = quantile(inverse_ns, 1, 2);
+  state.counters["reference_ns_per_point"] = quantile(reference_ns, 1, 2);
+  state.counters["subject_ns_per_point"] = quantile(subject_ns, 1, 2);
+}
+
+// The inverse batch of case range(0) against its forward batch, over `in`.
+void InverseOverForward(benchmark::State& state, const std::vector<P>& in) {
+  const int i = static_cast<int>(state.range(0));
+  const auto forward = CamToMm(i, false);
+  const auto inverse = CamToMm(i, true);
+  std::vector<P> out(in.size());
+  InTurns(
+      state, [&] { forward->TransformPoints(in.data(), out.data(), in.size()); },
+      [&] { inverse->TransformPoints(in.data(), out.data(), in.size()); });
 }
 
 void BM_InverseOverForward(benchmark::State& state) {
@@ -224,6 +232,16 @@ void BM_InverseOverForward(benchmark::State& state) {
 }
 void BM_InverseOverForwardRaster(benchmark::State& state) {
   InverseOverForward(state, RasterPoints());
+}
+
+// The forward batch of case range(0) against a plain copy of the same data.
+void BM_ForwardOverCopy(benchmark::State& state) {
+  const auto forward = CamToMm(static_cast<int>(state.range(0)), false);
+  const std::vector<P>& in = CameraPoints();
+  std::vector<P> out(in.size());
+  InTurns(
+      state, [&] { std::memcpy(out.data(), in.data(), in.size() * sizeof(P)); },
+      [&] { forward->TransformPoints(in.data(), out.data(), in.size()); });
 }
 
 void BM_InversePoint(benchmark::State& state) {
@@ -395,6 +413,7 @@ BENCHMARK(BM_InverseBatch)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InversePoint)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ForwardBatchRaster)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InverseBatchRaster)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ForwardOverCopy)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InverseOverForward)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InverseOverForwardRaster)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 #ifdef LX_HAVE_OPENCV
