@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
 #include <LxStd/Export.h>
@@ -105,6 +106,15 @@ class LXSTD_API TLxXIniReader {
   std::uint64_t EntryCount() const;
   std::string_view NameAt(std::uint64_t pos) const;
   bool IsSectionAt(std::uint64_t pos) const;
+  // Line (from 1) on which the entry at `pos` starts; 0 if there is none.
+  std::uint32_t LineAt(std::uint64_t pos) const;
+
+  // Where the top-level entry at `pos` stands in the parsed text, whatever the
+  // current section: the byte offsets [first, second) from its name (or
+  // opening brace) through its value or closing brace, without the blanks and
+  // comments around it. Lets a tool replace one section and keep the rest of
+  // a file as written. {kXIniAbsent, kXIniAbsent} if there is no such entry.
+  std::pair<std::uint64_t, std::uint64_t> TopLevelExtent(std::uint64_t pos) const;
 
   // Enters the section at `pos`. EnterSection gives 0 for an absent entry or a
   // value; EnterSectionE raises.

@@ -63,6 +63,12 @@ class NodeStore {
   std::uint32_t size_ = 0;
 };
 
+// Byte range [begin, end) of an entry in the source.
+struct Extent {
+  std::uint32_t begin = 0;
+  std::uint32_t end = 0;
+};
+
 class Document {
  public:
   // Largest document accepted, so that offsets fit in a Span.
@@ -81,6 +87,9 @@ class Document {
     return std::span<const std::uint32_t>(children_).subspan(n.first(), n.count());
   }
   std::string_view Name(std::uint32_t index) const { return View(nodes_[index].name); }
+  // Source ranges of the top-level entries, in order: from the name (or the
+  // opening brace) through the value or the closing brace.
+  const std::vector<Extent>& TopExtents() const { return top_extents_; }
 
  private:
   friend class Parser;
@@ -90,6 +99,7 @@ class Document {
   std::string pool_;
   NodeStore nodes_;
   std::vector<std::uint32_t> children_;
+  std::vector<Extent> top_extents_;
 };
 
 }  // namespace lx::xini

@@ -5,6 +5,7 @@
 #include <LxStd/ssprintf.h>
 
 #include <cstring>
+#include <string_view>
 
 #include "xini/Document.h"
 #include "xini/Syntax.h"
@@ -28,6 +29,19 @@ int HexDigit(char c) {
   if (c >= 'a' && c <= 'f') return c - 'a' + 10;
   if (c >= 'A' && c <= 'F') return c - 'A' + 10;
   return -1;
+}
+
+bool IsDigit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+// A word that reads as a decimal number and ends in a digit: "153", "-0.5".
+bool IsNumberWord(std::string_view word) {
+  const std::size_t first = !word.empty() && (word[0] == '-' || word[0] == '+') ? 1 : 0;
+  const bool starts = first < word.size() &&
+                      (IsDigit(word[first]) ||
+                       (word[first] == '.' && first + 1 < word.size() && IsDigit(word[first + 1])));
+  return starts && IsDigit(word.back());
 }
 
 std::string ShowByte(char c) {
@@ -68,6 +82,7 @@ class Parser {
           CloseSection();
           break;
         default:
+          if (open_.size() == 1) entry_begin_ = p_;
           ParseEntry();
       }
     }
@@ -154,6 +169,7 @@ class Parser {
       OpenSection(word);
     } else {
       AddValue(Span{}, word, kind);  // an unnamed value
+      if (kind == NodeKind::Word) RefuseDecimalComma();
       ExpectEntryEnd();
     }
   }
@@ -179,11 +195,29 @@ class Parser {
       }
       if (IsWordByte(c)) {
         AddValue(name, ParseWord(), NodeKind::Word);
+        RefuseDecimalComma();
         ExpectEntryEnd();
         return;
       }
     }
     Fail(p_, "missing value after '='");
+  }
+
+  // "focus = 153,214" would read as 153 and an unnamed 214: a number directly
+  // followed by a comma and a digit is taken for a decimal comma. The writer
+  // separates list entries by ", ", so its lists never look like this.
+  void RefuseDecimalComma() {
+    if (end_ - p_ < 2 || *p_ != ',' || !IsDigit(p_[1])) return;
+    const std::string_view word = doc_.View(doc_.nodes_.back().value);
+    if (!IsNumberWord(word)) return;
+    const char* digits = p_ + 1;
+    while (digits < end_ && IsDigit(*digits))
+      ++digits;
+    const std::string meant = std::string(word) + "." + std::string(p_ + 1, digits);
+    Fail(p_, Kelvora::ssprintf("decimal comma in %s: numbers use a decimal point (%s); separate "
+                               "list entries by \", \"",
+                               QuoteForMessage(std::string(word) + std::string(p_, digits)).c_str(),
+                               meant.c_str()));
   }
 
   Span ParseWord() {
@@ -307,6 +341,7 @@ class Parser {
   void AddValue(Span name, Span value, NodeKind kind) {
     ++doc_.nodes_[open_.back()].value.length;
     doc_.nodes_.push_back(Node{name, value, line_, kind});
+    if (open_.size() == 1) doc_.top_extents_.push_back({Offset(entry_begin_), Offset(p_)});
   }
 
   void OpenSection(Span name) {
@@ -320,8 +355,11 @@ class Parser {
     if (open_.size() == 1) Fail(p_, "'}' without an open section");
     open_.pop_back();
     ++p_;
+    if (open_.size() == 1) doc_.top_extents_.back().end = Offset(p_);
     ExpectEntryEnd();
   }
+
+  std::uint32_t Offset(const char* at) const { return static_cast<std::uint32_t>(at - begin_); }
 
   Span SourceSpan(const char* from, const char* to) const {
     return Span{static_cast<std::uint32_t>(from - begin_), static_cast<std::uint32_t>(to - from)};
@@ -337,6 +375,7 @@ class Parser {
   const char* p_;
   const char* end_;
   const char* line_start_;
+  const char* entry_begin_ = nullptr;  // where the current top-level entry starts
   std::uint32_t line_ = 1;
   std::vector<std::uint32_t> open_;
 };

@@ -107,6 +107,17 @@ bool TLxXIniReader::IsSectionAt(std::uint64_t pos) const {
   return node != kNoNode && doc_->At(node).kind == NodeKind::Section;
 }
 
+std::uint32_t TLxXIniReader::LineAt(std::uint64_t pos) const {
+  const std::uint32_t node = EntryNode(pos);
+  return node == kNoNode ? 0 : doc_->At(node).line;
+}
+
+std::pair<std::uint64_t, std::uint64_t> TLxXIniReader::TopLevelExtent(std::uint64_t pos) const {
+  const auto& extents = doc_->TopExtents();
+  if (pos >= extents.size()) return {kXIniAbsent, kXIniAbsent};
+  return {extents[pos].begin, extents[pos].end};
+}
+
 TLxXIniHandle TLxXIniReader::EnterSection(std::uint64_t pos) {
   const std::uint32_t node = EntryNode(pos);
   if (node == kNoNode || doc_->At(node).kind != NodeKind::Section) return 0;
