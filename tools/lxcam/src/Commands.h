@@ -29,9 +29,11 @@ Subcommand AddCheckCommand(CLI::App& root);
 Subcommand AddNewCommand(CLI::App& root);
 Subcommand AddPlotCommand(CLI::App& root);
 Subcommand AddDemoCommand(CLI::App& root);
+Subcommand AddLintCommand(CLI::App& root);
 
 // What convert and scale share: the input camera document and where the
-// changed camera goes.
+// changed camera goes. The output is the input document with the camera's
+// section replaced; its other entries, comments and layout stay byte for byte.
 struct CameraRewrite {
   std::string file;
   std::string output = "-";
@@ -42,10 +44,14 @@ struct CameraRewrite {
   // the output document ("Scaled camera document").
   void AddOptions(CLI::App* app, const std::string& what);
   // The camera of `file`, once the output is known not to overwrite it.
-  TLxCameraInfo Load() const;
-  // Writes `camera`, then prints `report` and where the document went, to
-  // standard error when the document goes to standard output.
+  TLxCameraInfo Load();
+  // Writes the input document with `camera` in place of the loaded one, then
+  // prints `report` and where the document went, to standard error when the
+  // document goes to standard output.
   void Write(const TLxCameraInfo& camera, const std::string& report) const;
+
+ private:
+  std::string source_;  // text of the input document
 };
 
 // The pieces the demo strings together.

@@ -1,9 +1,8 @@
 #include "Common.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -13,6 +12,7 @@
 #include <LxCameraUtils/CameraEnums.h>
 #include <LxStd/XIni.h>
 
+#include "Checks.h"
 #include "Commands.h"
 
 namespace lxcam {
@@ -20,24 +20,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Quoted(const std::string& text) {
-  return "\"" + text + "\"";
-}
-
-std::string ReadFileText(const std::string& path) {
-  std::error_code ec;
-  if (fs::is_directory(path, ec)) throw InputError(path + ": is a directory, not a document");
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw InputError(path + ": cannot open: " + std::strerror(errno));
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) throw InputError(path + ": cannot read: " + std::strerror(errno));
-  return std::move(text).str();
-}
-
-// Parses the document and enters its top-level section `section`.
-TLxXIniReader OpenSection(const std::string& path, const std::string& section) {
-  const std::string text = ReadFileText(path);
+// Parses `text` and enters its top-level section `section`.
+TLxXIniReader OpenSection(const std::string& path, const std::string& text,
+                          const std::string& section) {
   try {
     TLxXIniReader reader(text);
     const std::uint64_t pos = reader.FindF(section);
@@ -52,35 +37,123 @@ TLxXIniReader OpenSection(const std::string& path, const std::string& section) {
   }
 }
 
-// Loads `record` from `section` of `path`, naming the file in every error.
+// Raises the errors CheckRecord finds in the entered section, all at once.
+void RefuseCheckErrors(TLxXIniReader& reader, RecordKind kind, const std::string& path,
+                       const std::string& section) {
+  const Severity non_finite = AllowNonFinite() ? Severity::kWarning : Severity::kError;
+  std::string message;
+  bool non_finite_found = false;
+  for (const Finding& f : CheckRecord(reader, kind, "/" + section, non_finite)) {
+    if (f.severity != Severity::kError) continue;
+    message += (message.empty() ? "" : "\n") + path + ": " + f.text;
+    non_finite_found = non_finite_found || f.non_finite;
+  }
+  if (non_finite_found)
+    message += "\n(pass --allow-nan to accept numbers that are nan or infinite)";
+  if (!message.empty()) throw InputError(message);
+}
+
+// Checks and loads `record` from `section` of `path`, naming the file in every error.
 template <class Record>
-Record LoadRecord(const std::string& path, const std::string& section) {
-  TLxXIniReader reader = OpenSection(path, section);
+Record LoadRecord(const std::string& path, const std::string& section, RecordKind kind,
+                  std::string* source) {
+  std::string text = ReadFileText(path);
+  TLxXIniReader reader = OpenSection(path, text, section);
+  RefuseCheckErrors(reader, kind, path, section);
   Record record;
   try {
     record.LoadE(&reader);
   } catch (const std::runtime_error& e) {
     throw InputError(path + ": " + e.what());
   }
+  if (source) *source = std::move(text);
   return record;
+}
+
+// Length of the valid UTF-8 sequence of two or more bytes at `p` that stands
+// for a printable character, else 0: no overlong forms, surrogates, C1
+// controls or the non-characters U+FFFE and U+FFFF.
+std::size_t PrintableUtf8Length(const unsigned char* p, const unsigned char* end) {
+  const unsigned char c = *p;
+  const std::size_t length = c >= 0xC2 && c <= 0xDF   ? 2
+                             : c >= 0xE0 && c <= 0xEF ? 3
+                             : c >= 0xF0 && c <= 0xF4 ? 4
+                                                      : 0;
+  if (length == 0 || static_cast<std::size_t>(end - p) < length) return 0;
+  char32_t code = c & (0x7F >> length);
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((p[i] & 0xC0) != 0x80) return 0;
+    code = (code << 6) | (p[i] & 0x3F);
+  }
+  constexpr char32_t kLowest[] = {0, 0, 0xA0, 0x800, 0x10000};  // C1 controls end at U+9F
+  const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
+  const bool non_character = code == 0xFFFE || code == 0xFFFF;
+  if (code < kLowest[length] || code > 0x10FFFF || surrogate || non_character) return 0;
+  return length;
+}
+
+template <class Enum>
+std::string MachineText(std::string (*to_text)(Enum, const char*), Enum value) {
+  try {
+    return to_text(value, nullptr);
+  } catch (const std::runtime_error&) {
+    return "<invalid " + std::to_string(static_cast<int>(value)) + ">";
+  }
+}
+
+void AppendHex(std::string& out, unsigned char c) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  out += "\\x";
+  out += kHex[c >> 4];
+  out += kHex[c & 0xF];
 }
 
 }  // namespace
 
-TLxCameraInfo LoadCamera(const std::string& path, const std::string& section) {
-  return LoadRecord<TLxCameraInfo>(path, section);
+std::string ReadFileText(const std::string& path) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) throw InputError(path + ": is a directory, not a document");
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw InputError(path + ": cannot open: " + std::strerror(errno));
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) throw InputError(path + ": cannot read: " + std::strerror(errno));
+  return std::move(text).str();
+}
+
+bool& AllowNonFinite() {
+  static bool allow = false;
+  return allow;
+}
+
+TLxCameraInfo LoadCamera(const std::string& path, const std::string& section, std::string* source) {
+  return LoadRecord<TLxCameraInfo>(path, section, RecordKind::kCamera, source);
 }
 
 TLxIntOrMeas LoadMeasurements(const std::string& path, const std::string& section) {
-  return LoadRecord<TLxIntOrMeas>(path, section);
+  return LoadRecord<TLxIntOrMeas>(path, section, RecordKind::kMeasurements, nullptr);
 }
 
-std::string CameraDocumentText(const TLxCameraInfo& camera, const std::string& section) {
+std::string CameraDocumentText(const TLxCameraInfo& camera, const std::string& section,
+                               std::string_view source) {
   TLxXIniWriter writer;
   const TLxXIniHandle handle = writer.BeginSectionSE(section);
   camera.SaveE(&writer);
   writer.EndSection(handle);
-  return writer.Text();
+  std::string text = writer.Text();
+  if (source.empty()) return text;
+  const TLxXIniReader reader(source);
+  const auto [begin, end] = reader.TopLevelExtent(reader.FindF(section));
+  if (begin == kXIniAbsent) {
+    const bool ends_line = source.back() == '\n';
+    return std::string(source) + (ends_line ? "" : "\n") + text;
+  }
+  text.pop_back();  // the line end after the section's closing brace stays as it was
+  const std::string_view old = source.substr(begin, end - begin);
+  if (old.find("\r\n") != std::string_view::npos)  // keep a CRLF file CRLF
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+      text.replace(at, 1, "\r\n");
+  return std::string(source.substr(0, begin)) + text + std::string(source.substr(end));
 }
 
 bool IsStdout(const std::string& path) {
@@ -102,31 +175,6 @@ void RefuseToOverwriteInputs(const std::string& output, const std::vector<std::s
   }
 }
 
-void WriteOutput(const std::string& path, std::string_view text) {
-  if (IsStdout(path)) {
-    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
-      throw InputError("cannot write to standard output");
-    return;
-  }
-  const std::string temp = path + ".tmp-" + std::to_string(::getpid());
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out) {
-      const std::string reason = std::strerror(errno);
-      std::remove(temp.c_str());
-      throw InputError(path + ": cannot write: " + reason);
-    }
-  }
-  std::error_code ec;
-  fs::rename(temp, path, ec);
-  if (ec) {
-    std::remove(temp.c_str());
-    throw InputError(path + ": cannot write: " + ec.message());
-  }
-}
-
 std::string Num(double value) {
   char buf[32];
   const auto res = std::to_chars(buf, buf + sizeof buf, value);
@@ -142,20 +190,62 @@ std::string Fixed(double value, int decimals) {
   return text;
 }
 
-std::string CameraTypeName(TCameraType type) {
-  try {
-    return CameraTypeToTextE(type);
-  } catch (const std::runtime_error&) {
-    return "<invalid " + std::to_string(static_cast<int>(type)) + ">";
+std::string Printable(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+  const auto* const end = p + text.size();
+  while (p < end) {
+    if (*p >= 0x20 && *p < 0x7F) {
+      out += static_cast<char>(*p++);
+    } else if (const std::size_t n = *p >= 0x80 ? PrintableUtf8Length(p, end) : 0) {
+      out.append(reinterpret_cast<const char*>(p), n);
+      p += n;
+    } else {
+      AppendHex(out, *p++);
+    }
   }
+  return out;
+}
+
+std::string Quoted(std::string_view text) {
+  std::string out = "\"";
+  for (const char c : Printable(text)) {
+    if (c == '"') out += '\\';
+    out += c;
+  }
+  return out + "\"";
+}
+
+CLI::Validator FiniteNumber(double min) {
+  const std::string description =
+      std::isfinite(min) ? "finite number >= " + Num(min) : std::string("finite number");
+  return CLI::Validator(
+      [min](std::string& text) -> std::string {
+        const char* const end = text.data() + text.size();
+        const char* start = !text.empty() && text[0] == '+' ? text.data() + 1 : text.data();
+        double value = 0.0;
+        const auto res = std::from_chars(start, end, value);
+        if (res.ec == std::errc::result_out_of_range || !std::isfinite(value))
+          return "must be a finite number, not " + Quoted(text);
+        if (res.ec != std::errc{} || res.ptr != end)
+          return "expected a number, not " + Quoted(text);
+        if (value < min) return "must be at least " + Num(min) + ", not " + text;
+        return {};
+      },
+      description);
+}
+
+std::string CameraTypeName(TCameraType type) {
+  return MachineText(&CameraTypeToTextE, type);
 }
 
 std::string DistortionTypeName(TDistortionType type) {
-  try {
-    return DistortionTypeToTextE(type);
-  } catch (const std::runtime_error&) {
-    return "<invalid " + std::to_string(static_cast<int>(type)) + ">";
-  }
+  return MachineText(&DistortionTypeToTextE, type);
+}
+
+std::string DirectionName(TLxCameraDistortion::TDirection direction) {
+  return MachineText(&TLxCameraDistortion::DirectionToTextE, direction);
 }
 
 void CameraRewrite::AddOptions(CLI::App* app, const std::string& what) {
@@ -167,13 +257,13 @@ void CameraRewrite::AddOptions(CLI::App* app, const std::string& what) {
   app->add_flag("--force", force, "Allow the output to overwrite the input file");
 }
 
-TLxCameraInfo CameraRewrite::Load() const {
+TLxCameraInfo CameraRewrite::Load() {
   RefuseToOverwriteInputs(output, {file}, force);
-  return LoadCamera(file, section);
+  return LoadCamera(file, section, &source_);
 }
 
 void CameraRewrite::Write(const TLxCameraInfo& camera, const std::string& report) const {
-  WriteOutput(output, CameraDocumentText(camera, section));
+  WriteOutput(output, CameraDocumentText(camera, section, source_));
   std::FILE* stream = IsStdout(output) ? stderr : stdout;
   std::fprintf(stream, "%s\n", report.c_str());
   if (!IsStdout(output)) std::fprintf(stream, "wrote %s\n", output.c_str());

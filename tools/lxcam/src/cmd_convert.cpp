@@ -77,14 +77,16 @@ Subcommand AddConvertCommand(CLI::App& root) {
       ->required()
       ->check(CLI::IsMember({"formula", "mixed"}));
   app->add_option("--radius", target->radius,
-                  "Fit up to this radius (mm) for formula and mixed sources; 0 or less: focus/2, "
+                  "Fit up to this radius (mm) for formula and mixed sources; 0: focus/2, "
                   "capped at the focal length. Table sources fit up to their last radius")
-      ->capture_default_str();
+      ->capture_default_str()
+      ->check(FiniteNumber(0.0));
   app->footer(
       "Prints whether the conversion was exact (coefficients copied) or fitted, with the\n"
       "largest deviation of the result from the original distortion in micrometres. The report\n"
       "goes to standard output, or to standard error when the document does.\n"
-      "The output holds the converted camera only, under the same section name.");
+      "The output is the input document with the camera's section replaced; its other\n"
+      "sections, comments and layout stay as they were.");
   return {app, [args, target] {
             const TLxCameraInfo camera = args->Load();
             const TDistortionType to = target->to == "formula" ? dtFormula : dtMixed;

@@ -1,6 +1,8 @@
-// lxcam plot: the distortion as a plain SVG picture. Left, the radial
-// distortion along the table's directions (or averaged over 16 directions);
-// right, displacement arrows over the frame, exaggerated by a stated factor.
+// lxcam plot: the distortion as a plain SVG picture of its correction, what
+// the camera-to-mm transform adds to a camera point (beyond the shift by the
+// principal point). Left, the radial correction along the table's directions
+// (or averaged over 16 directions); right, correction arrows over the frame,
+// exaggerated by a stated factor.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -41,9 +43,10 @@ struct Curve {
   std::vector<Point> points;  // (r mm, dr µm)
 };
 
+// Text for an SVG document: bytes that XML cannot hold shown as \xHH.
 std::string Escape(const std::string& text) {
   std::string out;
-  for (char c : text) {
+  for (char c : Printable(text)) {
     switch (c) {
       case '&':
         out += "&amp;";
@@ -74,6 +77,14 @@ double NiceFloor(double x) {
   for (double m : {5.0, 2.0, 1.0})
     if (m * p <= x) return m * p;
   return p;
+}
+
+// 1, 2 or 5 times a power of ten, the smallest not below `x` (> 0).
+double NiceCeil(double x) {
+  const double p = std::pow(10.0, std::floor(std::log10(x)));
+  for (double m : {1.0, 2.0, 5.0})
+    if (m * p >= x) return m * p;
+  return 10.0 * p;
 }
 
 struct Ticks {
@@ -217,10 +228,10 @@ std::string CurvePanel(const TLxCameraInfo& camera, const std::optional<Frame>& 
   hi += pad;
 
   const Box& box = kCurveBox;
-  std::string out = Text(box.left + box.width / 2, box.top - 14, "Radial distortion", "middle",
+  std::string out = Text(box.left + box.width / 2, box.top - 14, "Radial correction", "middle",
                          " class=\"head\"");
   out += Axes(box, 0.0, radius, lo, hi, "r from the symmetry point [mm]",
-              "radial displacement dr [µm]");
+              "radial correction [µm], positive outwards");
   std::size_t longest = 0;
   for (std::size_t i = 0; i < curves.size(); ++i) {
     std::string points;
@@ -247,11 +258,59 @@ std::string CurvePanel(const TLxCameraInfo& camera, const std::optional<Frame>& 
   return out;
 }
 
-std::string Arrow(double x1, double y1, double x2, double y2, const char* cls) {
+std::string Arrow(double x1, double y1, double x2, double y2) {
   return ssprintf(
-      "<line class=\"%s\" x1=\"%s\" y1=\"%s\" x2=\"%s\" y2=\"%s\" "
+      "<line class=\"arrow\" x1=\"%s\" y1=\"%s\" x2=\"%s\" y2=\"%s\" "
       "marker-end=\"url(#head)\"/>\n",
-      cls, C(x1).c_str(), C(y1).c_str(), C(x2).c_str(), C(y2).c_str());
+      C(x1).c_str(), C(y1).c_str(), C(x2).c_str(), C(y2).c_str());
+}
+
+constexpr int kArrowsAlongLongSide = 12;
+constexpr double kArrowHeadPx = 6.0;       // markerWidth times the arrow's stroke width
+constexpr double kMinScaleShaftPx = 14.0;  // the scale arrow's shaft, at least
+
+// How far from `from` along `step` the frame's edge lies, in multiples of `step`.
+double RoomAlong(const Frame& frame, const Point& from, const Point& step) {
+  const auto room = [](double lo, double hi, double at, double d) {
+    return d > 0.0 ? (hi - at) / d : d < 0.0 ? (lo - at) / d : HUGE_VAL;
+  };
+  return std::min(room(frame.min.x, frame.max.x, from.x, step.x),
+                  room(frame.min.y, frame.max.y, from.y, step.y));
+}
+
+struct ArrowField {
+  std::vector<Point> tails;   // camera mm, at the centres of the cells
+  std::vector<Point> shifts;  // mm
+  double factor = 0.0;        // exaggeration; 0 when nothing can be drawn
+  std::size_t not_finite = 0;
+};
+
+// Arrows at the centres of a grid of cells, scaled by a round factor that
+// keeps each within a cell's width and its tip inside the frame.
+ArrowField Arrows(const TLxCameraInfo& camera, const Frame& frame) {
+  const double fw = frame.max.x - frame.min.x, fh = frame.max.y - frame.min.y;
+  const double cell = std::max(fw, fh) / kArrowsAlongLongSide;
+  const int nx = std::max(1, static_cast<int>(std::lround(fw / cell)));
+  const int ny = std::max(1, static_cast<int>(std::lround(fh / cell)));
+  const Point step{fw / nx, fh / ny};
+  const Frame centres{frame.min + step * 0.5, frame.max - step * 0.5, frame.basis};
+  ArrowField field;
+  field.tails = FrameGrid(centres, nx, ny);
+  field.shifts = Displacements(DistortionAboutPrincipalPoint(camera), camera, field.tails);
+  double limit = HUGE_VAL;
+  for (std::size_t i = 0; i < field.tails.size(); ++i) {
+    const Point& s = field.shifts[i];
+    if (!std::isfinite(s.x) || !std::isfinite(s.y)) {
+      ++field.not_finite;
+      continue;
+    }
+    const double size = std::hypot(s.x, s.y);
+    if (size > 0.0)
+      limit = std::min(
+          {limit, 0.9 * std::min(step.x, step.y) / size, RoomAlong(frame, field.tails[i], s)});
+  }
+  if (limit < HUGE_VAL && limit > 0.0) field.factor = NiceFloor(limit);
+  return field;
 }
 
 std::string FieldPanel(const TLxCameraInfo& camera, const std::optional<Frame>& known_frame) {
@@ -267,8 +326,8 @@ std::string FieldPanel(const TLxCameraInfo& camera, const std::optional<Frame>& 
   const auto X = [&](double x) { return box.left + (x - frame.min.x) * scale; };
   const auto Y = [&](double y) { return box.bottom() - (y - frame.min.y) * scale; };
 
-  std::string out = Text(outer.left + outer.width / 2, outer.top - 14,
-                         "Displacement over the frame", "middle", " class=\"head\"");
+  std::string out = Text(outer.left + outer.width / 2, outer.top - 14, "Correction over the frame",
+                         "middle", " class=\"head\"");
   out += Axes(box, frame.min.x, frame.max.x, frame.min.y, frame.max.y, "x [mm]", "y [mm]");
   for (const TFiducial& f : camera.fiducials)
     if (camera.type == ctFiducials)
@@ -277,33 +336,37 @@ std::string FieldPanel(const TLxCameraInfo& camera, const std::optional<Frame>& 
   const double px = X(camera.principal_point.x), py = Y(camera.principal_point.y);
   out += Line(px - 6, py, px + 6, py, "pp") + Line(px, py - 6, px, py + 6, "pp");
 
-  const int n_long = 15;
-  const double cell = std::max(fw, fh) / (n_long - 1);  // mm between arrows
-  const int nx = std::max(2, static_cast<int>(std::lround(fw / cell)) + 1);
-  const int ny = std::max(2, static_cast<int>(std::lround(fh / cell)) + 1);
-  const std::vector<Point> grid = FrameGrid(frame, nx, ny);
-  const std::vector<Point> shift =
-      Displacements(DistortionAboutPrincipalPoint(camera), camera, grid);
-  double largest = 0.0;
-  for (const Point& s : shift)
-    if (std::isfinite(s.x) && std::isfinite(s.y)) largest = std::max(largest, std::hypot(s.x, s.y));
   const double caption_y = outer.bottom() + 62;
-  out += Text(outer.left + outer.width / 2, caption_y + 20, "frame: " + frame.basis);
-  if (largest == 0.0)
-    return out + Text(outer.left + outer.width / 2, caption_y, "no distortion over the frame");
+  const double centre = outer.left + outer.width / 2;
+  out += Text(centre, caption_y + 20, "frame: " + frame.basis);
+  // The largest correction as `info` finds it, on its grid.
+  const Peak peak = LargestDistortion(camera, frame);
+  if (std::isnan(peak.size_mm))
+    return out + Text(centre, caption_y, "the correction cannot be evaluated (nan)");
+  if (peak.size_mm == 0.0) return out + Text(centre, caption_y, "no correction over the frame");
 
-  const double factor = NiceFloor(0.9 * cell / largest);
-  for (std::size_t i = 0; i < grid.size(); ++i) {
-    if (!std::isfinite(shift[i].x) || !std::isfinite(shift[i].y)) continue;
-    const Point tip = grid[i] + shift[i] * factor;
-    out += Arrow(X(grid[i].x), Y(grid[i].y), X(tip.x), Y(tip.y), "arrow");
+  const ArrowField field = Arrows(camera, frame);
+  for (std::size_t i = 0; i < field.tails.size() && field.factor > 0.0; ++i) {
+    const Point &tail = field.tails[i], &s = field.shifts[i];
+    if (!std::isfinite(s.x) || !std::isfinite(s.y)) continue;
+    const Point tip = tail + s * field.factor;
+    out += Arrow(X(tail.x), Y(tail.y), X(tip.x), Y(tip.y));
   }
-  const double reference_mm = NiceFloor(largest);
+  std::string caption = "largest correction " + Fixed(peak.size_mm * 1000.0, 2) + " µm";
+  if (field.not_finite > 0)
+    caption += "; not finite at " + std::to_string(field.not_finite) + " of " +
+               std::to_string(field.tails.size()) + " arrows";
+  if (field.factor == 0.0) return out + Text(centre, caption_y, caption);
+  // The scale arrow: a round length near the largest, long enough for a shaft.
+  const double px_per_mm = field.factor * scale;
+  double reference_mm = NiceFloor(peak.size_mm);
+  if (reference_mm * px_per_mm < kArrowHeadPx + kMinScaleShaftPx)
+    reference_mm = NiceCeil((kArrowHeadPx + kMinScaleShaftPx) / px_per_mm);
   const double rx = outer.left + 10, ry = caption_y - 4;
-  out += Arrow(rx, ry, rx + reference_mm * factor * scale, ry, "arrow");
-  out += Text(rx + reference_mm * factor * scale + 10, caption_y,
-              Num(reference_mm * 1000.0) + " µm; arrows exaggerated " + Num(factor) +
-                  " times (largest " + Fixed(largest * 1000.0, 2) + " µm)",
+  out += Arrow(rx, ry, rx + reference_mm * px_per_mm, ry);
+  out += Text(rx + reference_mm * px_per_mm + 10, caption_y,
+              Num(reference_mm * 1000.0) + " µm; arrows exaggerated " + Num(field.factor) +
+                  " times; " + caption,
               "start");
   return out;
 }
@@ -339,14 +402,16 @@ std::string PlotSvg(const TLxCameraInfo& camera) {
   out += kStyle;
   out += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
   const std::string name = camera.name.empty() ? "Camera" : camera.name;
-  out += Text(kWidth / 2, 32,
-              name + ": " + DistortionTypeName(camera.distortion.type) +
-                  " distortion, focal length " + Num(camera.focus) + " mm",
+  std::string model = "distortion type " + DistortionTypeName(camera.distortion.type);
+  if (camera.distortion.type != dtNone)
+    model += ", direction " + DirectionName(camera.distortion.direction);
+  out += Text(kWidth / 2, 32, name + ": " + model + ", focal length " + Num(camera.focus) + " mm",
               "middle", " class=\"title\"");
   out += CurvePanel(camera, frame);
   out += FieldPanel(camera, frame);
   out += Text(kWidth / 2, kHeight - 10,
-              "Displacement of the camera-to-mm correction; red cross: principal point" +
+              "Correction: what the camera-to-mm transform adds to a camera point besides the "
+              "shift by the principal point; red cross: principal point" +
                   std::string(camera.type == ctFiducials ? ", green circles: fiducial marks" : ""),
               "middle", " style=\"fill:#666\"");
   return out + "</svg>\n";
@@ -368,11 +433,14 @@ Subcommand AddPlotCommand(CLI::App& root) {
       ->capture_default_str();
   app->add_flag("--force", args->force, "Allow the output to overwrite the input file");
   app->footer(
-      std::string("Left: the radial displacement against the distance from the symmetry point, "
-                  "one curve\nper direction for directed tables, else averaged over 16 "
-                  "directions; up to the\nlargest table radius, else the frame's farthest "
-                  "corner. Right: displacement arrows\nover the frame, exaggerated by the "
-                  "factor stated under them.\n") +
+      std::string(
+          "Shows the correction: what the camera-to-mm transform adds to a camera point\n"
+          "besides the shift by the principal point (about the distortion with its sign turned).\n"
+          "Left: the radial correction against the distance from the symmetry point, one\n"
+          "curve per direction for directed tables, else averaged over 16 directions; up to\n"
+          "the largest table radius, else the frame's farthest corner. Right: correction\n"
+          "arrows over the frame, exaggerated by the factor stated under them, with the\n"
+          "largest correction over the same grid as info uses.\n") +
       kFrameHelp);
   return {app, [args] {
             RefuseToOverwriteInputs(args->output, {args->file}, args->force);

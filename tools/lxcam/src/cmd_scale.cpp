@@ -1,5 +1,4 @@
 // lxcam scale: multiplies every distortion value by one factor.
-#include <cmath>
 #include <cstdio>
 #include <memory>
 
@@ -17,13 +16,13 @@ Subcommand AddScaleCommand(CLI::App& root) {
       "scale", "Multiplies the distortion values by a factor and writes the camera");
   args->AddOptions(app, "Scaled camera document");
   app->add_option("--factor", *factor, "Finite factor applied to every distortion value")
-      ->required();
+      ->required()
+      ->check(FiniteNumber());
   app->footer(
       "Scales coefficients and table values dr; radii, p3, p4, the type, direction and\n"
-      "symmetry point stay. The output holds the camera only, under the same section name.");
+      "symmetry point stay. The output is the input document with the camera's section\n"
+      "replaced; its other sections, comments and layout stay as they were.");
   return {app, [args, factor] {
-            if (!std::isfinite(*factor))
-              throw InputError("--factor must be a finite number, not " + Num(*factor));
             TLxCameraInfo camera = args->Load();
             ApplyDistortionMultiplier(&camera.distortion, *factor);
             args->Write(camera, "scaled the " + DistortionTypeName(camera.distortion.type) +

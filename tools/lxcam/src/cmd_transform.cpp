@@ -2,13 +2,17 @@
 //
 // Input is read in large chunks, parsed with from_chars, mapped in blocks
 // through the batch path and written with to_chars, so that millions of
-// points stream at the speed of the transform.
+// points stream at the speed of the transform. A file output is written to a
+// temporary file and replaces the file only after the last point, so a run
+// that fails, or reads the file it writes, loses nothing.
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <LxCameraUtils/CameraGeometry.h>
@@ -22,6 +26,8 @@ namespace {
 constexpr std::size_t kChunkBytes = 1 << 20;
 constexpr std::size_t kBlockPoints = 1 << 16;
 constexpr std::size_t kMaxShownLine = 60;  // characters of a bad line quoted in the error
+constexpr std::size_t kNumberChars = 26;   // a shortest double (≤ 24 chars) and a separator
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 using Point = vec_t_<double, 2>;
 
@@ -35,93 +41,156 @@ const char* SkipBlanks(const char* p, const char* end) {
   return p;
 }
 
-enum class LineKind { kPoint, kSkip, kBad };
+// Blanks, or one comma with blanks around it, between two fields; null when
+// there is none.
+const char* SkipSeparator(const char* p, const char* end) {
+  const char* q = SkipBlanks(p, end);
+  if (q != end && *q == ',') q = SkipBlanks(q + 1, end);
+  return q == p ? nullptr : q;
+}
 
-// "x y" (blanks, tabs or one comma between); blank lines and "#" comments skip.
-LineKind ParseLine(const char* p, const char* end, Point& out) {
-  p = SkipBlanks(p, end);
-  if (p == end || *p == '#') return LineKind::kSkip;
+struct ParsedLine {
+  enum Kind { kPoint, kSkip, kBad } kind = kBad;
+  std::string_view id;  // empty without an id column
+  Point point;
+};
+
+// "x y" from `p`, nothing after.
+bool ParseXy(const char* p, const char* end, Point& out) {
   auto res = std::from_chars(p, end, out.x);
-  if (res.ec != std::errc{}) return LineKind::kBad;
-  p = SkipBlanks(res.ptr, end);
-  if (p != end && *p == ',') p = SkipBlanks(p + 1, end);
-  if (p == res.ptr) return LineKind::kBad;  // no separator
+  if (res.ec != std::errc{}) return false;
+  p = SkipSeparator(res.ptr, end);
+  if (p == nullptr) return false;
   res = std::from_chars(p, end, out.y);
-  if (res.ec != std::errc{}) return LineKind::kBad;
-  return SkipBlanks(res.ptr, end) == end ? LineKind::kPoint : LineKind::kBad;
+  return res.ec == std::errc{} && SkipBlanks(res.ptr, end) == end;
+}
+
+// "x y" or "id x y" (blanks or one comma between fields); blank lines and "#"
+// comments skip.
+ParsedLine ParseLine(const char* p, const char* end) {
+  ParsedLine line;
+  p = SkipBlanks(p, end);
+  if (p == end || *p == '#') {
+    line.kind = ParsedLine::kSkip;
+    return line;
+  }
+  if (ParseXy(p, end, line.point)) {
+    line.kind = ParsedLine::kPoint;
+    return line;
+  }
+  const char* id_end = p;
+  while (id_end != end && !IsBlank(*id_end) && *id_end != ',')
+    ++id_end;
+  const char* rest = SkipSeparator(id_end, end);
+  if (rest != nullptr && ParseXy(rest, end, line.point)) {
+    line.kind = ParsedLine::kPoint;
+    line.id = std::string_view(p, static_cast<std::size_t>(id_end - p));
+  }
+  return line;
+}
+
+bool Finite(const Point& p) {
+  return std::isfinite(p.x) && std::isfinite(p.y);
+}
+
+[[noreturn]] void BadLine(const std::string& name, std::size_t line, std::string_view text) {
+  if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+  std::string shown = Quoted(text.substr(0, kMaxShownLine));
+  if (text.size() > kMaxShownLine) shown += "...";
+  throw InputError(name + ":" + std::to_string(line) +
+                   ": expected two numbers \"x y\" or a point id and two numbers \"id x y\", got " +
+                   shown);
 }
 
 class PointStreamer {
  public:
-  PointStreamer(const TLx2DTransform& transform, std::FILE* out)
-      : transform_(transform), out_(out) {
+  PointStreamer(const TLx2DTransform& transform, OutputFile& out, std::string name)
+      : transform_(transform), out_(out), name_(std::move(name)) {
     points_.reserve(kBlockPoints);
-    text_.resize(kBlockPoints * 2 * 26);  // two shortest doubles (≤ 24 chars) and separators
+    lines_.reserve(kBlockPoints);
+    id_ends_.reserve(kBlockPoints);
   }
 
-  // Parses one line; false when it is no point line.
-  bool Line(const char* begin, const char* end) {
-    Point p;
-    switch (ParseLine(begin, end, p)) {
-      case LineKind::kSkip:
-        return true;
-      case LineKind::kBad:
-        return false;
-      case LineKind::kPoint:
-        points_.push_back(p);
-        if (points_.size() == kBlockPoints) Flush();
-        return true;
+  // Takes line number `line`; raises when it is no point line.
+  void Line(std::size_t line, const char* begin, const char* end) {
+    const ParsedLine parsed = ParseLine(begin, end);
+    if (parsed.kind == ParsedLine::kSkip) return;
+    if (parsed.kind == ParsedLine::kBad) {
+      Flush();
+      BadLine(name_, line, std::string_view(begin, static_cast<std::size_t>(end - begin)));
     }
-    return false;
+    if (!Finite(parsed.point) && !AllowNonFinite()) {
+      Flush();
+      throw InputError(name_ + ":" + std::to_string(line) +
+                       ": the point is not finite (pass --allow-nan to map it all the same)");
+    }
+    points_.push_back(parsed.point);
+    lines_.push_back(line);
+    ids_.append(parsed.id);
+    id_ends_.push_back(ids_.size());
+    if (points_.size() == kBlockPoints) Flush();
   }
 
+  // Maps and writes the points taken so far. Stops with an error at a finite
+  // point without a finite image, after writing the points before it.
   void Flush() {
     transform_.TransformPoints(points_.data(), points_.data(), points_.size());
+    text_.resize(points_.size() * 2 * kNumberChars + ids_.size() + points_.size());
     char* o = text_.data();
     char* const limit = text_.data() + text_.size();
-    for (const Point& p : points_) {
+    std::size_t id_begin = 0;
+    for (std::size_t i = 0; i < points_.size(); ++i) {
+      const Point& p = points_[i];
+      if (!Finite(p) && !AllowNonFinite()) {
+        Write(o);
+        throw InputError(name_ + ":" + std::to_string(lines_[i]) +
+                         ": the point has no finite image (outside the region where the "
+                         "distortion can be inverted?); pass --allow-nan to write nan");
+      }
+      if (id_ends_[i] != id_begin) {
+        o = std::copy(ids_.data() + id_begin, ids_.data() + id_ends_[i], o);
+        *o++ = ' ';
+        id_begin = id_ends_[i];
+      }
       o = std::to_chars(o, limit, p.x).ptr;
       *o++ = ' ';
       o = std::to_chars(o, limit, p.y).ptr;
       *o++ = '\n';
     }
-    const auto size = static_cast<std::size_t>(o - text_.data());
-    if (std::fwrite(text_.data(), 1, size, out_) != size)
-      throw InputError(std::string("cannot write the points: ") + std::strerror(errno));
-    count_ += points_.size();
-    points_.clear();
+    Write(o);
   }
 
-  std::size_t count() const { return count_; }
-
  private:
+  void Write(const char* end) {
+    out_.Write(std::string_view(text_.data(), static_cast<std::size_t>(end - text_.data())));
+    points_.clear();
+    lines_.clear();
+    ids_.clear();
+    id_ends_.clear();
+  }
+
   const TLx2DTransform& transform_;
-  std::FILE* out_;
+  OutputFile& out_;
+  std::string name_;
   std::vector<Point> points_;
+  std::vector<std::size_t> lines_;    // input line of each point
+  std::string ids_;                   // the points' ids, one after the other
+  std::vector<std::size_t> id_ends_;  // where each point's id ends in ids_
   std::string text_;
-  std::size_t count_ = 0;
 };
 
 struct FileCloser {
   void operator()(std::FILE* f) const {
-    if (f != stdin && f != stdout) std::fclose(f);
+    if (f != stdin) std::fclose(f);
   }
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-File Open(const std::string& path, const char* mode, std::FILE* standard) {
-  if (IsStdout(path)) return File(standard);
-  File f(std::fopen(path.c_str(), mode));
+File OpenInput(const std::string& path) {
+  if (IsStdout(path)) return File(stdin);
+  File f(std::fopen(path.c_str(), "rb"));
   if (!f) throw InputError(path + ": cannot open: " + std::strerror(errno));
   return f;
-}
-
-[[noreturn]] void BadLine(const std::string& name, std::size_t line, const char* b, const char* e) {
-  std::string shown(b, e);
-  if (!shown.empty() && shown.back() == '\r') shown.pop_back();
-  if (shown.size() > kMaxShownLine) shown = shown.substr(0, kMaxShownLine) + "...";
-  throw InputError(name + ":" + std::to_string(line) + ": expected two numbers \"x y\", got \"" +
-                   shown + "\"");
 }
 
 // Streams every line of `in`; the last line may lack its line end.
@@ -129,6 +198,7 @@ void Stream(std::FILE* in, const std::string& name, PointStreamer& streamer) {
   std::vector<char> buf(kChunkBytes);
   std::size_t kept = 0;  // bytes of an unfinished line at the front of buf
   std::size_t line = 0;
+  bool first_chunk = true;
   for (;;) {
     if (kept == buf.size()) buf.resize(buf.size() * 2);  // a line longer than a chunk
     const std::size_t got = std::fread(buf.data() + kept, 1, buf.size() - kept, in);
@@ -137,6 +207,10 @@ void Stream(std::FILE* in, const std::string& name, PointStreamer& streamer) {
     const bool eof = got == 0;
     const char* p = buf.data();
     const char* const end = buf.data() + kept + got;
+    if (first_chunk &&
+        std::string_view(p, static_cast<std::size_t>(end - p)).starts_with(kByteOrderMark))
+      p += kByteOrderMark.size();
+    first_chunk = false;
     for (;;) {
       const char* nl =
           static_cast<const char*>(std::memchr(p, '\n', static_cast<std::size_t>(end - p)));
@@ -146,11 +220,7 @@ void Stream(std::FILE* in, const std::string& name, PointStreamer& streamer) {
         else
           break;
       }
-      ++line;
-      if (!streamer.Line(p, nl)) {
-        streamer.Flush();
-        BadLine(name, line, p, nl);
-      }
+      streamer.Line(++line, p, nl);
       p = nl == end ? end : nl + 1;
     }
     if (eof) return;
@@ -183,21 +253,25 @@ Subcommand AddTransformCommand(CLI::App& root) {
       ->capture_default_str();
   app->add_flag("--force", args->force, "Allow the output to overwrite an input file");
   app->footer(
-      "Each input line holds x and y separated by blanks or a comma; blank lines and lines\n"
-      "starting with # are skipped. Each point is written as \"x y\" on its own line, in the\n"
-      "shortest form that reads back to the same double. A malformed line stops the run with\n"
-      "its line number (exit status 2) after the points before it were written.");
+      "Each input line holds x and y, or a point id and x and y, separated by blanks or a\n"
+      "comma; blank lines, lines starting with # and a leading UTF-8 byte-order mark are\n"
+      "skipped. Each point is written as \"x y\" (\"id x y\" with its id) on its own line, in\n"
+      "the shortest form that reads back to the same double. A malformed line, a point that\n"
+      "is nan or infinite, or one without a finite image stops the run with its line number\n"
+      "(exit status 2); --allow-nan passes such points through. A file named by -o is\n"
+      "replaced only when every point was written; standard output has the points before\n"
+      "the failing line.");
   return {app, [args] {
             const TLxCameraInfo camera = LoadCamera(args->file, args->section);
             RefuseToOverwriteInputs(args->output, {args->file, args->points}, args->force);
             const auto transform = CreateCamToMmTransform(camera);
-            const File in = Open(args->points, "rb", stdin);
-            const File out = Open(args->output, "wb", stdout);
-            PointStreamer streamer(*transform, out.get());
-            Stream(in.get(), IsStdout(args->points) ? "<stdin>" : args->points, streamer);
+            const std::string name = IsStdout(args->points) ? "<stdin>" : args->points;
+            const File in = OpenInput(args->points);
+            OutputFile out(args->output);
+            PointStreamer streamer(*transform, out, name);
+            Stream(in.get(), name, streamer);
             streamer.Flush();
-            if (std::fflush(out.get()) != 0)
-              throw InputError(std::string("cannot write the points: ") + std::strerror(errno));
+            out.Commit();
             return kExitOk;
           }};
 }
