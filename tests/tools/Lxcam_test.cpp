@@ -2,71 +2,32 @@
 // statuses against the library.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include <array>
 #include <bit>
 #include <charconv>
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
+#include <cmath>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <LxCameraUtils/LxCameraUtils.h>
 
+#include "LxcamRun.h"
+
 namespace {
 
-namespace fs = std::filesystem;
+using namespace lxcam_test;
 using testing::HasSubstr;
 using Point = vec_t_<double, 2>;
 
-const std::string kExamples = LX_EXAMPLES_DIR "/cameras/";
-const std::string kFilm = kExamples + "film-fiducials-radial.xini";
-
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-std::string ReadText(const fs::path& path) {
-  std::ostringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
+// `text` with its first `from` replaced by `to`.
+std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
-
-class Lxcam : public testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("lxcam-test-" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Temp(const std::string& name) const { return (dir_ / name).string(); }
-  void Write(const std::string& name, const std::string& text) const {
-    std::ofstream(dir_ / name, std::ios::binary) << text;
-  }
-
-  // Runs `lxcam args` with `input` on standard input (arguments hold no quotes).
-  Result Run(const std::string& args, const std::string& input = "") const {
-    Write("stdin", input);
-    const std::string command = std::string("'") + LXCAM_PATH + "' " + args + " <'" +
-                                Temp("stdin") + "' 2>'" + Temp("stderr") + "'";
-    Result result;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    char buf[65536];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
-      result.out.append(buf, n);
-    const int wait_status = ::pclose(pipe);
-    result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
-    result.err = ReadText(Temp("stderr"));
-    return result;
-  }
-
-  fs::path dir_;
-};
 
 std::vector<std::string> ExampleCameras() {
   std::vector<std::string> files;
@@ -96,8 +57,16 @@ void ExpectWellFormedXml(const std::string& path) {
 }
 
 TEST_F(Lxcam, AnswersEachCaseWithItsExitStatusAndMessage) {
+  const std::string film = ReadText(kFilm), meas = kExamples + "film-fiducials-radial.meas.xini";
   Write("malformed.xini", "camera {\n  name = \"x\"\n  focus = \n}\n");
   Write("incomplete.xini", "camera {\n  name = \"x\"\n}\n");
+  Write("comma.xini", Replaced(film, "153.214", "153,214"));
+  Write("direction.xini", Replaced(film, "\"CamToMm\"", "\"MmtoCam\""));
+  Write("no-direction.xini", Replaced(film, "\"CamToMm\"", "\"\""));
+  Write("raw-byte.xini", Replaced(film, "\"Fiducials\"", "\"Fiducials\xFF\""));
+  Write("nan.xini", Replaced(film, "153.214", "nan"));
+  Write("inf.xini", Replaced(film, "dr = 0.0022", "dr = -inf"));
+  Write("rotation.xini", Replaced(ReadText(meas), "rotation = \"\"", "rotation = \"45\""));
   const std::string video = kExamples + "video-no-distortion.xini";
   // An output that is an input, also through a link or another spelling, needs --force.
   const std::string input = Temp("camera.xini"), original = ReadText(kFilm);
@@ -109,23 +78,48 @@ TEST_F(Lxcam, AnswersEachCaseWithItsExitStatusAndMessage) {
     int status;
     std::string out;  // expected inside standard output
     std::string err;  // expected inside standard error; empty: must be empty
+    std::string input = "1 2\n\n# comment\n3,4\n5\n";
   } cases[] = {
       {"info " + kFilm, 0, "Aerial film camera 153", ""},
       {"info " + Temp("none.xini"), 2, "", "lxcam: " + Temp("none.xini") + ": cannot open"},
       {"info " + Temp("malformed.xini"), 2, "", Temp("malformed.xini") + ": line 3, column"},
       {"info " + Temp("incomplete.xini"), 2, "", "missing key \"calibration_date\""},
       {"info " + kFilm + " --section lens", 2, "", "no section \"lens\""},
-      {"check " + kFilm + " " + kExamples + "film-fiducials-radial.meas.xini", 0, "ready", ""},
+      {"info " + Temp("comma.xini"), 2, "",
+       "line 7, column 14: decimal comma in \"153,214\": numbers use a decimal point (153.214)"},
+      {"plot " + Temp("direction.xini") + " -o -", 2, "",
+       "invalid value \"MmtoCam\" for key \"direction\" in section /camera/distortion (line 25); "
+       "accepted: \"CamToMm\", \"MmToCam\"\n"},
+      {"info " + Temp("no-direction.xini"), 2, "", "invalid value \"\" for key \"direction\""},
+      {"info " + Temp("raw-byte.xini"), 2, "", "invalid value \"Fiducials\\xFF\" for key \"type\""},
+      {"transform " + Temp("nan.xini"), 2, "",
+       "key \"focus\" in section /camera (line 7) is nan\n(pass --allow-nan"},
+      {"info " + Temp("nan.xini") + " --allow-nan", 0, "focal length      nan mm", ""},
+      {"convert " + Temp("inf.xini") + " --to formula", 2, "",
+       "key \"dr\" in section /camera/distortion/table_r/[5] (line 50) is -inf"},
+      {"check " + kFilm + " " + Temp("rotation.xini"), 2, "",
+       "invalid value \"45\" for key \"rotation\" in section /int_or_meas (line 13); accepted: "
+       "\"0\", \"90\", \"180\", \"270\" or \"\""},
+      {"check " + kFilm + " " + meas, 0, "ready", ""},
       {"check " + kFilm + " " + kExamples + "cross-directed4x.meas.xini", 1, "not ready: ", ""},
       {"check " + kFilm + " " + kFilm, 2, "", "no section \"int_or_meas\""},
       {"convert " + kFilm + " --to radial", 2, "", "--to"},
       {"convert " + video + " --to formula", 2, "", video + ": cannot convert None"},
-      {"scale " + kFilm + " --factor inf", 2, "", "--factor must be a finite number"},
+      {"convert " + kFilm + " --to formula --radius nan", 2, "",
+       "--radius: must be a finite number, not \"nan\""},
+      {"convert " + kFilm + " --to formula --radius -1", 2, "", "--radius: must be at least 0"},
+      {"scale " + kFilm + " --factor inf", 2, "", "--factor: must be a finite number"},
       {"new --preset tripod", 2, "", "--preset"},
-      {"transform " + kFilm, 2, "\n", "<stdin>:5: expected two"},
-      {"frobnicate", 2, "", "lxcam: "},
+      {"transform " + kFilm, 2, "\n", "<stdin>:5: expected two numbers \"x y\" or a point id"},
+      {"transform " + kFilm, 2, "", "<stdin>:1: expected two numbers", "P1 1 2 3\n"},
+      {"transform " + kFilm, 2, "", "got \"1\\x01 2\"", "1\x01 2\n"},
+      {"transform " + kFilm, 2, "", "<stdin>:2: the point is not finite", "\n1 inf\n"},
+      {"transform " + kFilm + " --allow-nan", 0, "nan nan\n", "", "nan 1\n"},
+      {"frobnicate", 2, "",
+       "unknown command \"frobnicate\"; the commands are info, transform, convert, scale"},
       {"", 2, "", "subcommand"},
       {"--help", 0, "demo", ""},
+      {"--version", 0, "lxcam ", ""},
       {"convert " + input + " --to formula -o " + input, 2, "", refused},
       {"scale " + input + " --factor 2 -o " + Temp("link.xini"), 2, "", refused},
       {"plot " + input + " -o " + Temp("./camera.xini"), 2, "", refused},
@@ -133,7 +127,7 @@ TEST_F(Lxcam, AnswersEachCaseWithItsExitStatusAndMessage) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE("lxcam " + c.args);
-    const Result r = Run(c.args, "1 2\n\n# comment\n3,4\n5\n");
+    const Result r = Run(c.args, c.input);
     EXPECT_EQ(r.status, c.status);
     EXPECT_THAT(r.out, HasSubstr(c.out));
     EXPECT_EQ(r.err.empty(), c.err.empty()) << r.err;
@@ -144,20 +138,102 @@ TEST_F(Lxcam, AnswersEachCaseWithItsExitStatusAndMessage) {
   EXPECT_NE(ReadText(input), original);
 }
 
+TEST_F(Lxcam, LintReportsEveryFindingOfEveryFileAtOnce) {
+  std::string doubtful = Replaced(ReadText(kFilm), "\"CamToMm\"", "\"camtomm\"");
+  doubtful = Replaced(doubtful, "r = 20", "r = 10");
+  doubtful = Replaced(doubtful, "r = 40", "r = -40");
+  doubtful = Replaced(doubtful, "r = 60", "r = 45");
+  doubtful = Replaced(doubtful, "index = 3,", "index = 2,");
+  doubtful = Replaced(doubtful, "focus = 153.214", "focus = 153.214\n  Focus = 153");
+  doubtful = Replaced(doubtful, "x = -0.004", "x = nan");
+  Write("doubtful.xini", doubtful + ReadText(kExamples + "video-no-distortion.xini"));
+  Write("syntax.xini", "camera {\n  r = 90,5\n}\n");
+  const Result r = Run("lint " + Temp("doubtful.xini") + " " + Temp("syntax.xini") + " " +
+                       kExamples + "film-fiducials-radial.meas.xini");
+  EXPECT_EQ(r.status, 2);
+  const std::string doubtful_at = Temp("doubtful.xini") + ": ";
+  for (const std::string& finding : {
+           doubtful_at + "error: invalid value \"camtomm\" for key \"direction\"",
+           doubtful_at + "warning: unknown key \"Focus\" in section /camera (line 8), ignored; "
+                         "did you mean \"focus\"?",
+           doubtful_at + "warning: key \"x\" in section /camera/principal_point (line 9) is nan",
+           doubtful_at + "warning: radius 10 in section /camera/distortion/table_r/[2] (line 38) "
+                         "repeats line 34",
+           doubtful_at + "warning: negative radius -40",
+           doubtful_at + "warning: radius 45 in section /camera/distortion/table_r/[6] (line 54) "
+                         "is below the 50 of line 50",
+           doubtful_at + "warning: index 2 in section /camera/int_or/fiducials/[2]",
+           doubtful_at + "warning: top-level section \"camera\" (line 100) repeats line 1",
+           Temp("syntax.xini") + ": error: line 2, column 9: decimal comma in \"90,5\"",
+           std::string("2 errors, 7 warnings in 3 files\n"),
+       })
+    EXPECT_THAT(r.out, HasSubstr(finding));
+}
+
+// The field arrows of an SVG plot and the box they belong in, in SVG units.
+struct FieldDrawing {
+  double left = 0, top = 0, right = 0, bottom = 0;
+  std::vector<std::array<double, 4>> arrows;  // the last one is the scale arrow
+};
+
+FieldDrawing ReadFieldDrawing(const std::string& svg) {
+  FieldDrawing d;
+  const std::regex box(
+      "<rect class=\"box\" x=\"([-.0-9]+)\" y=\"([-.0-9]+)\" width=\"([-.0-9]+)\" "
+      "height=\"([-.0-9]+)\"");
+  for (std::sregex_iterator it(svg.begin(), svg.end(), box), end; it != end; ++it) {
+    d.left = std::stod((*it)[1]), d.top = std::stod((*it)[2]);  // the field panel's box is last
+    d.right = d.left + std::stod((*it)[3]), d.bottom = d.top + std::stod((*it)[4]);
+  }
+  const std::regex arrow(
+      "<line class=\"arrow\" x1=\"([-.0-9]+)\" y1=\"([-.0-9]+)\" "
+      "x2=\"([-.0-9]+)\" y2=\"([-.0-9]+)\"");
+  for (std::sregex_iterator it(svg.begin(), svg.end(), arrow), end; it != end; ++it)
+    d.arrows.push_back(
+        {std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4])});
+  return d;
+}
+
 TEST_F(Lxcam, SummarisesAndPlotsEveryExampleCamera) {
-  for (const std::string& file : ExampleCameras()) {
+  constexpr double kRounding = 0.005;   // SVG coordinates have two decimals
+  constexpr double kScaleArrowPx = 20;  // head (6) and shaft
+  Write("odd-name.xini", Replaced(ReadText(kFilm), "\"Aerial film camera 153\"",
+                                  "\"Aerial <film> \\x01 camera \xC3\""));
+  std::vector<std::string> files = ExampleCameras();
+  files.push_back(Temp("odd-name.xini"));
+  for (const std::string& file : files) {
     SCOPED_TRACE(file);
     const Result info = Run("info " + file), plot = Run("plot " + file + " -o " + Temp("plot.svg"));
     EXPECT_TRUE(info.status == 0 && plot.status == 0) << info.err << plot.err;
-    const std::string both = info.out + ReadText(Temp("plot.svg"));  // summary, then SVG
+    const std::string svg = ReadText(Temp("plot.svg"));
     for (const std::string& part :
-         {LoadCamera(file).name, std::string("Largest distortion over the frame"),
-          std::string(" µm"), std::string("<svg xmlns=\"http://www.w3.org/2000/svg\""),
-          std::string("r from the symmetry point [mm]"),
-          std::string("radial displacement dr [µm]")})
-      EXPECT_THAT(both, HasSubstr(part));
+         {std::string("<svg xmlns=\"http://www.w3.org/2000/svg\""),
+          std::string("r from the symmetry point [mm]"), std::string("Radial correction"),
+          std::string("radial correction [µm], positive outwards"),
+          std::string("Correction over the frame")})
+      EXPECT_THAT(svg, HasSubstr(part));
     ExpectWellFormedXml(Temp("plot.svg"));
+    // Info and plot name the same largest value.
+    if (info.out.find("0 µm (no distortion)") != std::string::npos) {
+      EXPECT_THAT(svg, HasSubstr("no correction over the frame"));
+      continue;
+    }
+    std::smatch largest;
+    ASSERT_TRUE(std::regex_search(info.out, largest, std::regex("largest +([0-9.]+) µm")));
+    EXPECT_THAT(svg, HasSubstr("largest correction " + largest[1].str() + " µm"));
+    const FieldDrawing d = ReadFieldDrawing(svg);
+    ASSERT_GE(d.arrows.size(), 2u);
+    for (std::size_t i = 0; i + 1 < d.arrows.size(); ++i)
+      for (int end : {0, 2})
+        EXPECT_TRUE(d.arrows[i][end] >= d.left - kRounding &&
+                    d.arrows[i][end] <= d.right + kRounding &&
+                    d.arrows[i][end + 1] >= d.top - kRounding &&
+                    d.arrows[i][end + 1] <= d.bottom + kRounding)
+            << "arrow " << i;
+    const auto& scale = d.arrows.back();
+    EXPECT_GE(std::hypot(scale[2] - scale[0], scale[3] - scale[1]), kScaleArrowPx);
   }
+  EXPECT_THAT(ReadText(Temp("plot.svg")), HasSubstr("Aerial &lt;film&gt; \\x01 camera \\xC3"));
 }
 
 TEST_F(Lxcam, TransformsPointsExactlyAsTheLibraryDoes) {
@@ -192,6 +268,18 @@ TEST_F(Lxcam, TransformsPointsExactlyAsTheLibraryDoes) {
     }
     EXPECT_EQ(i, grid.size());
   }
+}
+
+TEST_F(Lxcam, ReadsPointIdsCommentsAndAByteOrderMarkAndEchoesTheIds) {
+  const Result plain = Run("transform " + kFilm, "1 2\n-3.5 4\n7 8\n");
+  const Result with_ids =
+      Run("transform " + kFilm, "\xEF\xBB\xBF# id x y\n\nP1 1 2\r\n  17, -3.5, 4\n7\t8");
+  ASSERT_EQ(plain.status, 0) << plain.err;
+  ASSERT_EQ(with_ids.status, 0) << with_ids.err;
+  std::istringstream lines(plain.out);
+  std::string first, second, third;
+  std::getline(lines, first), std::getline(lines, second), std::getline(lines, third);
+  EXPECT_EQ(with_ids.out, "P1 " + first + "\n17 " + second + "\n" + third + "\n");
 }
 
 TEST_F(Lxcam, WritesTheCamerasTheLibraryMakes) {

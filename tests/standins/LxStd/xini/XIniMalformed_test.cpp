@@ -33,6 +33,12 @@ TEST(XIniMalformed, SyntaxErrorsGiveLineAndColumn) {
       {"t = |\n  |\"a\" b",
        "line 2, column 8: expected a line end after the quoted block text line"},
       {"\0"s, "line 1, column 1: unexpected byte 0x00"},
+      {"v = 1\nfocus = 153,214\n",
+       "line 2, column 12: decimal comma in \"153,214\": numbers use a decimal point (153.214); "
+       "separate list entries by \", \""},
+      {"dr { 1, -0,5 }",
+       "line 1, column 11: decimal comma in \"-0,5\": numbers use a decimal point (-0.5); "
+       "separate list entries by \", \""},
   };
   for (const auto& c : cases)
     EXPECT_THAT([&] { TLxXIniReader r(c.text); }, ThrowsMessage<TLxXIniError>(c.message))

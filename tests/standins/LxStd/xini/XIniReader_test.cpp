@@ -3,6 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <limits>
@@ -152,6 +153,46 @@ TEST(XIniReader, AcceptsHandEditedForms) {
   // Bytes other than control bytes are kept as they are, valid UTF-8 or not.
   EXPECT_EQ(r.ReadE<std::string>(r.FindFE("bytes")), "\xFF\xC0\x80\xED\xA0\x80\0"s);
   EXPECT_EQ(r.ReadLongStringSE("block"), "a\0b\xFF"s);
+}
+
+// `gap` without its comments holds only blanks, line ends and separators.
+bool OnlySeparators(std::string gap) {
+  for (std::size_t hash; (hash = gap.find('#')) != std::string::npos;)
+    gap.erase(hash, gap.find('\n', hash) - hash);
+  return gap.find_first_not_of(" \r\n,") == std::string::npos;
+}
+
+TEST(XIniReader, TellsTheLinesOfEntriesAndWhereTopLevelEntriesStandInTheText) {
+  const std::string text =
+      "\xEF\xBB\xBF# head\r\n"
+      "a { x = 1, y = \"}\" }, b = 2.5  # note { \n"
+      "  \"c d\" {\n    t = |\n      | }\n  }\n"
+      "{ 1, 2 }\n"
+      "e = |\n  | one\n  | two\n"
+      "list { 1, 2,x }";
+  TLxXIniReader r(text);
+  ASSERT_EQ(r.EntryCount(), 6u);
+  // Between the entries there are only blanks, separators and comments.
+  std::size_t last_end = 3;
+  for (std::uint64_t pos = 0; pos < r.EntryCount(); ++pos) {
+    const auto [begin, end] = r.TopLevelExtent(pos);
+    ASSERT_LE(last_end, begin);
+    EXPECT_TRUE(OnlySeparators(text.substr(last_end, begin - last_end))) << pos;
+    last_end = end;
+    // Each extent is the whole entry: read alone it gives the same entry.
+    TLxXIniReader alone(text.substr(begin, end - begin));
+    ASSERT_EQ(alone.EntryCount(), 1u) << pos;
+    EXPECT_EQ(alone.NameAt(0), r.NameAt(pos));
+    EXPECT_EQ(alone.IsSectionAt(0), r.IsSectionAt(pos));
+    EXPECT_EQ(r.LineAt(pos), std::count(text.begin(), text.begin() + begin, '\n') + 1);
+  }
+  EXPECT_EQ(last_end, text.size());
+  EXPECT_EQ(r.LineAt(6), 0u);
+  EXPECT_EQ(r.TopLevelExtent(6).first, kXIniAbsent);
+  const auto second = r.TopLevelExtent(1);
+  r.EnterSectionSE("c d");
+  EXPECT_EQ(r.LineAt(0), 4u);
+  EXPECT_EQ(r.TopLevelExtent(1), second);  // whatever the current section
 }
 
 }  // namespace

@@ -1,0 +1,64 @@
+#pragma once
+
+// Runs the lxcam program as a user would, in a temporary folder of its own.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace lxcam_test {
+
+namespace fs = std::filesystem;
+
+inline const std::string kExamples = LX_EXAMPLES_DIR "/cameras/";
+inline const std::string kFilm = kExamples + "film-fiducials-radial.xini";
+
+struct Result {
+  int status = -1;
+  std::string out, err;
+};
+
+inline std::string ReadText(const fs::path& path) {
+  std::ostringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
+}
+
+class Lxcam : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = fs::temp_directory_path() / ("lxcam-test-" + std::to_string(::getpid()));
+    fs::create_directories(dir_);
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string Temp(const std::string& name) const { return (dir_ / name).string(); }
+  void Write(const std::string& name, const std::string& text) const {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+  }
+
+  // Runs `lxcam args` with `input` on standard input (arguments hold no quotes).
+  Result Run(const std::string& args, const std::string& input = "") const {
+    Write("stdin", input);
+    const std::string command = std::string("'") + LXCAM_PATH + "' " + args + " <'" +
+                                Temp("stdin") + "' 2>'" + Temp("stderr") + "'";
+    Result result;
+    std::FILE* pipe = ::popen(command.c_str(), "r");
+    char buf[65536];
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+      result.out.append(buf, n);
+    const int wait_status = ::pclose(pipe);
+    result.status = WIFEXITED(wait_status) ? WEXITSTATUS(wait_status) : -1;
+    result.err = ReadText(Temp("stderr"));
+    return result;
+  }
+
+  fs::path dir_;
+};
+
+}  // namespace lxcam_test
