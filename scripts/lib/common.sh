@@ -2,12 +2,19 @@
 # configures and builds a preset. Sourced, not run.
 
 LX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-LX_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev libopencv-dev
-  clang libclang-rt-14-dev gcovr locales libcli11-dev libxml2-utils)
+# What building the library and lxcam needs (scripts/demo).
+LX_DEMO_PACKAGES=(cmake ninja-build g++ libcli11-dev)
+# What the tests, benchmarks and their stages need besides (scripts/test).
+LX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev libopencv-dev
+  clang libclang-rt-14-dev gcovr locales libxml2-utils)
+LX_PACKAGES=("${LX_DEMO_PACKAGES[@]}" "${LX_TEST_PACKAGES[@]}")
 
+# lx_install_packages [PACKAGE...]: installs those of the packages (all of
+# LX_PACKAGES when none are named) that are missing.
 lx_install_packages() {
-  local missing=()
-  for pkg in "${LX_PACKAGES[@]}"; do
+  local missing=() wanted=("$@")
+  [ ${#wanted[@]} -eq 0 ] && wanted=("${LX_PACKAGES[@]}")
+  for pkg in "${wanted[@]}"; do
     dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" ||
       missing+=("$pkg")
   done
