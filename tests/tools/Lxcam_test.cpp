@@ -176,21 +176,28 @@ struct FieldDrawing {
   std::vector<std::array<double, 4>> arrows;  // the last one is the scale arrow
 };
 
+// An SVG number, read whatever the locale.
+double SvgNumber(const std::ssub_match& text) {
+  double value = 0.0;
+  std::from_chars(&*text.first, &*text.first + text.length(), value);
+  return value;
+}
+
 FieldDrawing ReadFieldDrawing(const std::string& svg) {
   FieldDrawing d;
   const std::regex box(
       "<rect class=\"box\" x=\"([-.0-9]+)\" y=\"([-.0-9]+)\" width=\"([-.0-9]+)\" "
       "height=\"([-.0-9]+)\"");
   for (std::sregex_iterator it(svg.begin(), svg.end(), box), end; it != end; ++it) {
-    d.left = std::stod((*it)[1]), d.top = std::stod((*it)[2]);  // the field panel's box is last
-    d.right = d.left + std::stod((*it)[3]), d.bottom = d.top + std::stod((*it)[4]);
+    d.left = SvgNumber((*it)[1]), d.top = SvgNumber((*it)[2]);  // the field panel's box is last
+    d.right = d.left + SvgNumber((*it)[3]), d.bottom = d.top + SvgNumber((*it)[4]);
   }
   const std::regex arrow(
       "<line class=\"arrow\" x1=\"([-.0-9]+)\" y1=\"([-.0-9]+)\" "
       "x2=\"([-.0-9]+)\" y2=\"([-.0-9]+)\"");
   for (std::sregex_iterator it(svg.begin(), svg.end(), arrow), end; it != end; ++it)
     d.arrows.push_back(
-        {std::stod((*it)[1]), std::stod((*it)[2]), std::stod((*it)[3]), std::stod((*it)[4])});
+        {SvgNumber((*it)[1]), SvgNumber((*it)[2]), SvgNumber((*it)[3]), SvgNumber((*it)[4])});
   return d;
 }
 
