@@ -38,8 +38,12 @@ int main(int argc, char** argv) {
   app.footer(
       "Cameras are read from the top-level section \"camera\" and measurements from\n"
       "\"int_or_meas\" unless --section / --meas-section say otherwise. No command overwrites\n"
-      "its input unless --force is given. Run \"lxcam COMMAND --help\" for a command's options.\n"
-      "Exit status: 0 ok, 1 measurements not ready (check), 2 bad input.");
+      "its input unless --force is given. An output (-o) that is a FIFO or device is written\n"
+      "through and a link is followed; a file is replaced only once complete, keeping its\n"
+      "permissions and owner. \"lxcam lint\" reports what is wrong or suspicious in documents.\n"
+      "Run \"lxcam COMMAND --help\" for a command's options; docs/user-guide.md explains the\n"
+      "frames, directions and models. Exit status: 0 ok, 1 measurements not ready (check),\n"
+      "2 bad input.");
   const std::vector<Subcommand> commands = {
       AddInfoCommand(app),  AddTransformCommand(app), AddConvertCommand(app),
       AddScaleCommand(app), AddCheckCommand(app),     AddNewCommand(app),
