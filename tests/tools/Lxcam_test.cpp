@@ -67,6 +67,12 @@ TEST_F(Lxcam, AnswersEachCaseWithItsExitStatusAndMessage) {
   Write("nan.xini", Replaced(film, "153.214", "nan"));
   Write("inf.xini", Replaced(film, "dr = 0.0022", "dr = -inf"));
   Write("rotation.xini", Replaced(ReadText(meas), "rotation = \"\"", "rotation = \"45\""));
+  // r + dr never exceeds 10 mm: points farther out have no preimage.
+  Write("folding.xini",
+        "camera {\n  name = \"\", calibration_date = \"\", description = \"\", focus = 100\n"
+        "  principal_point { x = 0, y = 0 }, int_or { type = \"PrincipalPoint\" }\n"
+        "  distortion { type = \"Radial\", direction = \"MmToCam\", symmetry_point { x = 0, y = 0 }"
+        "\n    table_r { { r = 10, dr = 0 }, { r = 20, dr = -15 }, { r = 30, dr = -25 } } }\n}\n");
   const std::string video = kExamples + "video-no-distortion.xini";
   // An output that is an input, also through a link or another spelling, needs --force.
   const std::string input = Temp("camera.xini"), original = ReadText(kFilm);
@@ -115,6 +121,8 @@ TEST_F(Lxcam, AnswersEachCaseWithItsExitStatusAndMessage) {
       {"transform " + kFilm, 2, "", "got \"1\\x01 2\"", "1\x01 2\n"},
       {"transform " + kFilm, 2, "", "<stdin>:2: the point is not finite", "\n1 inf\n"},
       {"transform " + kFilm + " --allow-nan", 0, "nan nan\n", "", "nan 1\n"},
+      {"transform " + Temp("folding.xini"), 2, "", "<stdin>:4: the point has no finite image",
+       "1 1\n# comment\n\n11 0\n"},
       {"frobnicate", 2, "",
        "unknown command \"frobnicate\"; the commands are info, transform, convert, scale"},
       {"", 2, "", "subcommand"},
@@ -280,13 +288,13 @@ TEST_F(Lxcam, TransformsPointsExactlyAsTheLibraryDoes) {
 TEST_F(Lxcam, ReadsPointIdsCommentsAndAByteOrderMarkAndEchoesTheIds) {
   const Result plain = Run("transform " + kFilm, "1 2\n-3.5 4\n7 8\n");
   const Result with_ids =
-      Run("transform " + kFilm, "\xEF\xBB\xBF# id x y\n\nP1 1 2\r\n  17, -3.5, 4\n7\t8");
+      Run("transform " + kFilm, "\xEF\xBB\xBF# id x y\n\n1 2\r\n  17, -3.5, 4\nP3 7\t8");
   ASSERT_EQ(plain.status, 0) << plain.err;
   ASSERT_EQ(with_ids.status, 0) << with_ids.err;
   std::istringstream lines(plain.out);
   std::string first, second, third;
   std::getline(lines, first), std::getline(lines, second), std::getline(lines, third);
-  EXPECT_EQ(with_ids.out, "P1 " + first + "\n17 " + second + "\n" + third + "\n");
+  EXPECT_EQ(with_ids.out, first + "\n17 " + second + "\nP3 " + third + "\n");
 }
 
 TEST_F(Lxcam, WritesTheCamerasTheLibraryMakes) {

@@ -5,11 +5,13 @@
 // points stream at the speed of the transform. A file output is written to a
 // temporary file and replaces the file only after the last point, so a run
 // that fails, or reads the file it writes, loses nothing.
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -107,8 +109,6 @@ class PointStreamer {
   PointStreamer(const TLx2DTransform& transform, OutputFile& out, std::string name)
       : transform_(transform), out_(out), name_(std::move(name)) {
     points_.reserve(kBlockPoints);
-    lines_.reserve(kBlockPoints);
-    id_ends_.reserve(kBlockPoints);
   }
 
   // Takes line number `line`; raises when it is no point line.
@@ -119,15 +119,21 @@ class PointStreamer {
       Flush();
       BadLine(name_, line, std::string_view(begin, static_cast<std::size_t>(end - begin)));
     }
-    if (!Finite(parsed.point) && !AllowNonFinite()) {
+    if (!allow_non_finite_ && !Finite(parsed.point)) {
       Flush();
       throw InputError(name_ + ":" + std::to_string(line) +
                        ": the point is not finite (pass --allow-nan to map it all the same)");
     }
+    if (points_.empty() || line != LineOf(points_.size())) runs_.push_back({points_.size(), line});
+    if (!parsed.id.empty() && !has_ids_) {
+      has_ids_ = true;
+      id_ends_.assign(points_.size(), 0);  // the points before had no id
+    }
     points_.push_back(parsed.point);
-    lines_.push_back(line);
-    ids_.append(parsed.id);
-    id_ends_.push_back(ids_.size());
+    if (has_ids_) {
+      ids_.append(parsed.id);
+      id_ends_.push_back(ids_.size());
+    }
     if (points_.size() == kBlockPoints) Flush();
   }
 
@@ -135,19 +141,20 @@ class PointStreamer {
   // point without a finite image, after writing the points before it.
   void Flush() {
     transform_.TransformPoints(points_.data(), points_.data(), points_.size());
-    text_.resize(points_.size() * 2 * kNumberChars + ids_.size() + points_.size());
+    text_.resize(points_.size() * (2 * kNumberChars + 1) + ids_.size());
     char* o = text_.data();
     char* const limit = text_.data() + text_.size();
     std::size_t id_begin = 0;
     for (std::size_t i = 0; i < points_.size(); ++i) {
       const Point& p = points_[i];
-      if (!Finite(p) && !AllowNonFinite()) {
+      if (!allow_non_finite_ && !Finite(p)) {
+        const std::size_t line = LineOf(i);
         Write(o);
-        throw InputError(name_ + ":" + std::to_string(lines_[i]) +
+        throw InputError(name_ + ":" + std::to_string(line) +
                          ": the point has no finite image (outside the region where the "
                          "distortion can be inverted?); pass --allow-nan to write nan");
       }
-      if (id_ends_[i] != id_begin) {
+      if (has_ids_ && id_ends_[i] != id_begin) {
         o = std::copy(ids_.data() + id_begin, ids_.data() + id_ends_[i], o);
         *o++ = ' ';
         id_begin = id_ends_[i];
@@ -161,21 +168,39 @@ class PointStreamer {
   }
 
  private:
+  // Points on consecutive lines form a run; a new one starts after skipped lines.
+  struct Run {
+    std::size_t first_point;
+    std::size_t line;
+  };
+
+  // The input line of point `i` of the block (or where it would be, for the next).
+  std::size_t LineOf(std::size_t i) const {
+    const auto run =
+        std::prev(std::upper_bound(runs_.begin(), runs_.end(), i, [](std::size_t at, const Run& r) {
+          return at < r.first_point;
+        }));
+    return run->line + (i - run->first_point);
+  }
+
   void Write(const char* end) {
     out_.Write(std::string_view(text_.data(), static_cast<std::size_t>(end - text_.data())));
     points_.clear();
-    lines_.clear();
+    runs_.clear();
     ids_.clear();
     id_ends_.clear();
+    has_ids_ = false;
   }
 
   const TLx2DTransform& transform_;
   OutputFile& out_;
   std::string name_;
+  const bool allow_non_finite_ = AllowNonFinite();
   std::vector<Point> points_;
-  std::vector<std::size_t> lines_;    // input line of each point
+  std::vector<Run> runs_;
   std::string ids_;                   // the points' ids, one after the other
-  std::vector<std::size_t> id_ends_;  // where each point's id ends in ids_
+  bool has_ids_ = false;              // a point of the block has an id
+  std::vector<std::size_t> id_ends_;  // with ids: where each point's id ends in ids_
   std::string text_;
 };
 
