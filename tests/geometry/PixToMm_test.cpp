@@ -1,0 +1,159 @@
+#include <LxCameraUtils/CameraGeometry.h>
+#include <LxCameraUtils/IntOrSolution.h>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+namespace {
+
+using P = vec_t_<double, 2>;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+double Distance(const P& a, const P& b) {
+  return std::hypot(a.x - b.x, a.y - b.y);
+}
+
+TLxIntOrSolution SolutionOf(const TPlaneTransform& pix_to_cam) {
+  TLxIntOrSolution s;
+  s.pix_to_cam = pix_to_cam;
+  s.cam_to_pix = pix_to_cam.Inverse();
+  return s;
+}
+
+// Scans of a 230 mm frame at 14 µm: upright, and mirrored, turned and tilted.
+const TPlaneTransform kUpright = {0.014, 0.0, -115.0, 0.0, -0.014, 115.0, 0.0, 0.0};
+const TPlaneTransform kTilted = {-0.01399, 0.0004, 113.0, 0.0003, 0.01401, -117.0, 6e-8, -4e-8};
+
+// Cameras with the principal point off the frame centre and each kind of
+// distortion, up to about 1 mm at the corners.
+std::vector<TLxCameraInfo> Cameras() {
+  std::vector<TLxCameraInfo> cameras;
+  TLxCameraInfo c;
+  c.focus = 153.0;
+  c.principal_point = {-0.009, 0.002};
+  c.distortion.symmetry_point = {0.01, -0.02};
+  cameras.push_back(c);  // dtNone
+  c.distortion.type = dtFormula;
+  c.distortion.k1 = -2.2e-8, c.distortion.k2 = -4e-13, c.distortion.p1 = 1e-6;
+  c.distortion.a2 = 2e-5;
+  cameras.push_back(c);
+  c.distortion.direction = TLxCameraDistortion::dirMmToCam;
+  cameras.push_back(c);
+  c.distortion.type = dtRadial;
+  c.distortion.direction = TLxCameraDistortion::dirCamToMm;
+  for (double r = 20.0; r <= 160.0; r += 20.0)
+    c.distortion.table_r.push_back({r, -2.2e-8 * r * r * r});
+  cameras.push_back(c);
+  c.principal_point = {};
+  cameras.push_back(c);
+  return cameras;
+}
+
+std::vector<P> Grid(double step) {
+  std::vector<P> points;
+  for (double x = 0.0; x <= 16429.0; x += step)
+    for (double y = 0.0; y <= 16429.0; y += step)
+      points.push_back({x, y});
+  return points;
+}
+
+}  // namespace
+
+TEST(PixToMmTransform, IsThePlaneTransformThenTheCameraToMillimetreTransform) {
+  for (const TLxCameraInfo& camera : Cameras())
+    for (const TPlaneTransform& scan : {kUpright, kTilted}) {
+      SCOPED_TRACE(testing::Message() << "distortion " << camera.distortion.type);
+      const auto t = CreatePixToMmTransform(camera, SolutionOf(scan));
+      const auto cam_to_mm = CreateCamToMmTransform(camera);
+      std::vector<P> points = Grid(1000.0);
+      std::vector<P> batch(points.size());
+      t->TransformPoints(points.data(), batch.data(), points.size());
+      for (std::size_t i = 0; i < points.size(); ++i) {
+        const P want = cam_to_mm->TransformPoint(scan.Apply(points[i]));
+        EXPECT_LT(Distance(t->TransformPoint(points[i]), want), 1e-12);
+        EXPECT_LT(Distance(batch[i], want), 1e-12);
+      }
+      EXPECT_EQ(t.use_count(), 1);
+    }
+}
+
+TEST(MmToPixTransform, TakesEveryPixelBackToWithinANanopixel) {
+  for (const TLxCameraInfo& camera : Cameras())
+    for (const TPlaneTransform& scan : {kUpright, kTilted}) {
+      SCOPED_TRACE(testing::Message() << "distortion " << camera.distortion.type << ", pp "
+                                      << camera.principal_point.x);
+      const TLxIntOrSolution solution = SolutionOf(scan);
+      const auto forward = CreatePixToMmTransform(camera, solution);
+      const auto inverse = CreateMmToPixTransform(camera, solution);
+      const std::vector<P> pixels = Grid(173.0);  // 9025 points, several blocks
+      std::vector<P> mm(pixels.size());
+      forward->TransformPoints(pixels.data(), mm.data(), mm.size());
+      std::vector<P> back = mm;
+      inverse->TransformPoints(back.data(), back.data(), back.size());  // in place
+      double worst = 0.0;
+      for (std::size_t i = 0; i < pixels.size(); ++i) {
+        worst = std::max(worst, Distance(back[i], pixels[i]));
+        if (i % 97 == 0) {
+          EXPECT_EQ(inverse->TransformPoint(mm[i]), back[i]);
+        }
+      }
+      EXPECT_LE(worst, 1e-9);
+    }
+}
+
+TEST(MmToPixTransform, GivesNaNWhereTheDistortionFoldsOrTheInputIsNoNumber) {
+  TLxCameraInfo camera = Cameras()[0];
+  // Radii r + dr(r) rise to 39 mm at r = 40 mm, fall back to 30 mm and stay
+  // there: nothing lands further out.
+  camera.distortion.type = dtRadial;
+  camera.distortion.table_r = {{40.0, -1.0}, {60.0, -30.0}, {80.0, -50.0}};
+  const auto inverse = CreateMmToPixTransform(camera, SolutionOf(kUpright));
+  for (const P mm :
+       {P{45.0, 0.0}, P{0.0, -60.0}, P{300.0, 300.0}, P{kNaN, 1.0}, P{1.0, INFINITY}}) {
+    const P pix = inverse->TransformPoint(mm);
+    EXPECT_TRUE(std::isnan(pix.x) && std::isnan(pix.y)) << mm.x << ", " << mm.y;
+  }
+  const P inside = inverse->TransformPoint({20.0, 10.0});
+  EXPECT_FALSE(std::isnan(inside.x));
+  const auto forward = CreatePixToMmTransform(camera, SolutionOf(kUpright));
+  EXPECT_LT(Distance(forward->TransformPoint(inside), {20.0, 10.0}), 1e-12);
+}
+
+TEST(DigitalOrigins, AgreeOnTheSamePhysicalPoint) {
+  // One 6000 × 4000 sensor of 4.6 µm pixels, described about each origin:
+  // the principal and symmetry points move with the origin.
+  TLxCameraInfo centre;
+  centre.type = ctDigital;
+  centre.focus = 35.0;
+  centre.pixel_size = {0.0046, 0.0046};
+  centre.sensor_dims = {6000, 4000};
+  centre.principal_point = {0.011, -0.006};
+  centre.distortion.type = dtFormula;
+  centre.distortion.symmetry_point = {0.02, 0.01};
+  centre.distortion.k1 = -3.2e-5, centre.distortion.p2 = 2e-6;
+  const P half = {3000 * 0.0046, 2000 * 0.0046};  // the centre from the corners
+  TLxCameraInfo lower_left = centre, upper_left = centre;
+  lower_left.digital_camera_origin = dcoLowerLeft;
+  upper_left.digital_camera_origin = dcoUpperLeft;
+  for (TLxCameraInfo* c : {&lower_left, &upper_left}) {
+    const P shift = c == &lower_left ? half : P{half.x, -half.y};
+    c->principal_point = c->principal_point + shift;
+    c->distortion.symmetry_point = c->distortion.symmetry_point + shift;
+  }
+  TLxIntOrMeas meas;
+  meas.camera_type = ctDigital;
+  for (TCamRotate rotation : {cr0, cr90, cr180, cr270}) {
+    meas.rotation = rotation;
+    const auto reference = CreatePixToMmTransform(centre, SolveIntOrE(centre, meas));
+    for (const TLxCameraInfo* c : {&lower_left, &upper_left}) {
+      const auto t = CreatePixToMmTransform(*c, SolveIntOrE(*c, meas));
+      for (double x = -0.5; x <= 6000; x += 250)
+        for (double y = -0.5; y <= 6000; y += 250)
+          EXPECT_LT(Distance(t->TransformPoint({x, y}), reference->TransformPoint({x, y})), 1e-12)
+              << rotation << " at " << x << ", " << y;
+    }
+  }
+}
