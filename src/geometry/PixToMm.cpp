@@ -5,6 +5,9 @@
 #include <cmath>
 #include <limits>
 #include <memory>
+#include <vector>
+
+#include "geometry/ProjectiveTransform.h"
 
 using var_a_legacy::make_var_a;
 using var_a_legacy::var_a;
@@ -25,30 +28,36 @@ constexpr int kMaxSteps = 8;
 // Points per block: the working arrays stay in L1 while the transforms run.
 constexpr std::size_t kBlock = 128;
 
-// A projective plane transform as a transform object.
-class TProjectiveTransform final : public TLx2DTransform {
- public:
-  explicit TProjectiveTransform(const TPlaneTransform& t) : t_(t) {}
-
-  P TransformPoint(const P& p) const override { return t_.Apply(p); }
-  void TransformPoints(const P* in, P* out, std::size_t n) const override {
-    for (std::size_t i = 0; i < n; ++i)
-      out[i] = t_.Apply(in[i]);
-  }
-  std::unique_ptr<TLx2DTransform> Clone() const override {
-    return std::make_unique<TProjectiveTransform>(*this);
-  }
-
- private:
-  TPlaneTransform t_;
-};
-
 // Appends `t` to `chain` as the cheapest object that computes it.
 void AddPlane(TCombinedTransform& chain, const TPlaneTransform& t) {
   if (t.IsAffine())
     chain.AddTransform(TAffineTransform(t.a0, t.a1, t.a2, t.a3, t.a4, t.a5));
   else
     chain.AddTransform(TProjectiveTransform(t));
+}
+
+// The affine map `b` after `t`.
+TPlaneTransform Then(const TPlaneTransform& t, const TAffineTransform& after) {
+  const auto [b0, b1, b2, b3, b4, b5] = after.Coeffs();
+  return {b0 * t.a0 + b1 * t.a3 + b2 * t.c0,
+          b0 * t.a1 + b1 * t.a4 + b2 * t.c1,
+          b0 * t.a2 + b1 * t.a5 + b2,
+          b3 * t.a0 + b4 * t.a3 + b5 * t.c0,
+          b3 * t.a1 + b4 * t.a4 + b5 * t.c1,
+          b3 * t.a2 + b4 * t.a5 + b5,
+          t.c0,
+          t.c1};
+}
+
+// The members of `t`, a chain's in order.
+std::vector<const TLx2DTransform*> Members(const TLx2DTransform& t) {
+  std::vector<const TLx2DTransform*> members;
+  if (const auto* chain = dynamic_cast<const TCombinedTransform*>(&t))
+    for (std::size_t i = 0; i < chain->Count(); ++i)
+      members.push_back(&chain->Item(i));
+  else
+    members.push_back(&t);
+  return members;
 }
 
 // p ↦ t(p + by), normalised again.
@@ -59,24 +68,27 @@ TPlaneTransform Shifted(const TPlaneTransform& t, const P& by) {
           t.c0 / k, t.c1 / k};
 }
 
-// The inverse of pix_to_cam's Jacobian at p, applied to r.
-P SolveJacobian(const TPlaneTransform& t, const P& p, const P& r) {
+// The inverse of the Jacobian of `t` at `p`, as a map.
+TAffineTransform InverseJacobian(const TPlaneTransform& t, const P& p) {
   const P q = t.Apply(p);
   const double w = t.c0 * p.x + t.c1 * p.y + 1.0;
   const double j00 = (t.a0 - q.x * t.c0) / w, j01 = (t.a1 - q.x * t.c1) / w;
   const double j10 = (t.a3 - q.y * t.c0) / w, j11 = (t.a4 - q.y * t.c1) / w;
   const double det = j00 * j11 - j01 * j10;
-  return {(j11 * r.x - j01 * r.y) / det, (j00 * r.y - j10 * r.x) / det};
+  return {j11 / det, -j01 / det, 0.0, -j10 / det, j00 / det, 0.0};
 }
 
 // Millimetres about the principal point → pixels: the camera's distortion
 // taken the other way and the inverse plane transform give a start, which
-// steps with the plane transform's Jacobian (the distortion's is nearly the
-// identity) correct against the forward map.
+// steps against the forward map correct. The steps take the plane
+// transform's Jacobian at the principal point for the whole map's: the
+// distortion's is the identity to about 1e-3, a scan's tilt changes the
+// plane transform's by about as much across the frame, so each step leaves
+// about that fraction of the error, and a step measures the error it removes.
 class TMmToPixTransform final : public TLx2DTransform {
  public:
-  TMmToPixTransform(Holder start, Holder forward, const TPlaneTransform& pix_to_cam)
-      : start_(std::move(start)), forward_(std::move(forward)), pix_to_cam_(pix_to_cam) {}
+  TMmToPixTransform(Holder start, Holder forward, const TAffineTransform& step)
+      : start_(std::move(start)), forward_(std::move(forward)), step_(step) {}
 
   P TransformPoint(const P& p) const override {
     P q;
@@ -102,6 +114,7 @@ class TMmToPixTransform final : public TLx2DTransform {
   // Steps each pixel of `pix` until forward(pix) meets `target`; NaN where no
   // step gets short enough.
   void Correct(const P* target, P* pix, std::size_t count) const {
+    const auto [j00, j01, unused0, j10, j11, unused1] = step_.Coeffs();
     bool converged[kBlock] = {};
     std::size_t pending = count;
     for (int step = 0; step < kMaxSteps && pending > 0; ++step) {
@@ -109,9 +122,11 @@ class TMmToPixTransform final : public TLx2DTransform {
       forward_->TransformPoints(pix, mapped, count);
       for (std::size_t k = 0; k < count; ++k) {
         if (converged[k]) continue;
-        const P d = SolveJacobian(pix_to_cam_, pix[k], target[k] - mapped[k]);
+        const P r = target[k] - mapped[k];
+        const P d = {j00 * r.x + j01 * r.y, j10 * r.x + j11 * r.y};
         pix[k] = pix[k] + d;
-        if (std::hypot(d.x, d.y) <= kConvergedStepPx) converged[k] = true, --pending;
+        if (d.x * d.x + d.y * d.y <= kConvergedStepPx * kConvergedStepPx)
+          converged[k] = true, --pending;
       }
     }
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -119,9 +134,9 @@ class TMmToPixTransform final : public TLx2DTransform {
       if (!converged[k]) pix[k] = {kNaN, kNaN};
   }
 
-  Holder start_;    // mm → pixel, close
-  Holder forward_;  // pixel → mm
-  TPlaneTransform pix_to_cam_;
+  Holder start_;           // mm → pixel, close
+  Holder forward_;         // pixel → mm
+  TAffineTransform step_;  // mm of error → pixels of step
 };
 
 }  // namespace
@@ -129,15 +144,21 @@ class TMmToPixTransform final : public TLx2DTransform {
 }  // namespace lxcu::internal
 
 Holder CreatePixToMmTransform(const TLxCameraInfo& camera, const TLxIntOrSolution& solution) {
-  auto chain = make_var_a<TCombinedTransform>();
-  lxcu::internal::AddPlane(*chain, solution.pix_to_cam);
+  using namespace lxcu::internal;
   const Holder cam_to_mm = CreateCamToMmTransform(camera);
-  // Members of a chain join ours, so that each block passes one buffer.
-  if (const auto* inner = dynamic_cast<const TCombinedTransform*>(cam_to_mm.get()))
-    for (std::size_t i = 0; i < inner->Count(); ++i)
-      chain->AddTransform(inner->Item(i));
-  else
-    chain->AddTransform(*cam_to_mm);
+  // Its members join one chain with the plane transform, so that each block
+  // of points passes one buffer, and an affine first member (the shift by the
+  // principal point) joins the plane transform itself: one pass fewer.
+  std::vector<const TLx2DTransform*> members = Members(*cam_to_mm);
+  TPlaneTransform plane = solution.pix_to_cam;
+  if (const auto* shift = dynamic_cast<const TAffineTransform*>(members.front())) {
+    plane = Then(plane, *shift);
+    members.erase(members.begin());
+  }
+  auto chain = make_var_a<TCombinedTransform>();
+  AddPlane(*chain, plane);
+  for (const TLx2DTransform* member : members)
+    chain->AddTransform(*member);
   return chain;
 }
 
@@ -153,5 +174,6 @@ Holder CreateMmToPixTransform(const TLxCameraInfo& camera, const TLxIntOrSolutio
     start->AddTransform(*undistort);
   lxcu::internal::AddPlane(*start, lxcu::internal::Shifted(solution.cam_to_pix, pp));
   return make_var_a<TLx2DTransform, lxcu::internal::TMmToPixTransform>(
-      start, CreatePixToMmTransform(camera, solution), solution.pix_to_cam);
+      start, CreatePixToMmTransform(camera, solution),
+      lxcu::internal::InverseJacobian(solution.pix_to_cam, solution.cam_to_pix.Apply(pp)));
 }
