@@ -133,9 +133,9 @@ LXCAMERAUTILS_API var_a_legacy::var_a<TLx2DTransform*> CreatePixToMmTransform(
     const TLxCameraInfo& camera, const TLxIntOrSolution& solution);
 
 // Its inverse, from millimetres about the principal point to pixels: a start
-// from the camera's distortion taken the other way, then Newton steps on the
+// from the camera's distortion taken the other way, then steps against the
 // forward map until a step is at most 1e-10 px, which holds the pixel to
-// 1e-9 px (images up to 10⁵ px a side). Where that fails within a few steps
+// 1e-9 px (images up to 10⁵ px a side). Where that fails within 8 steps
 // (outside the region the distortion maps one to one, non-finite input),
 // both coordinates are NaN. Never empty; only allocation failure throws.
 LXCAMERAUTILS_API var_a_legacy::var_a<TLx2DTransform*> CreateMmToPixTransform(

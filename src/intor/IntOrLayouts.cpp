@@ -278,6 +278,8 @@ TLayoutOutcome FitLayout(const std::vector<TMarkPair>& marks,
                    TransformName(type)));
     case TFitFailure::kDiverged:
       return Failure("the projective fit did not converge");
+    case TFitFailure::kUnbounded:
+      return Failure("the projective transform sends the pixel origin (0, 0) to infinity");
     case TFitFailure::kNone:
       break;
   }

@@ -75,15 +75,22 @@ matr3x3 Multiply(const matr3x3& l, const matr3x3& r) {
 
 // The fit in normalised coordinates, as a matrix acting on (x, y, 1), taken
 // back to pixels and millimetres; its constant denominator term scaled to 1.
-// False when that term is 0: the map sends the pixel origin to infinity.
+// False when the pixel origin lies a million times closer to the map's
+// horizon (where the denominator is 0) than the marks do: the scaled
+// coefficients would lose six digits.
 bool Denormalise(const matr3x3& fitted, const TNormalised& n, TPlaneTransform& out) {
+  constexpr double kMinOriginWeight = 1e-6;
   const double ip = 1.0 / n.pix.scale;
   const matr3x3 from_pix{{{ip, 0.0, -n.pix.mean.x * ip}, {0.0, ip, -n.pix.mean.y * ip}, {0, 0, 1}}};
   const double sc = n.cam.scale;
   const matr3x3 to_cam{{{sc, 0.0, n.cam.mean.x}, {0.0, sc, n.cam.mean.y}, {0, 0, 1}}};
   const matr3x3 h = Multiply(to_cam, Multiply(fitted, from_pix));
+  double marks_weight = 0.0;  // the largest denominator at the marks
+  for (const TMarkPair& m : n.marks)
+    marks_weight = std::max(marks_weight, std::abs(fitted.m[2][0] * m.pix.x +
+                                                   fitted.m[2][1] * m.pix.y + fitted.m[2][2]));
   const double w = h.m[2][2];
-  if (w == 0.0 || !std::isfinite(w)) return false;
+  if (!(std::abs(w) >= kMinOriginWeight * marks_weight)) return false;
   out = {h.m[0][0] / w, h.m[0][1] / w, h.m[0][2] / w, h.m[1][0] / w,
          h.m[1][1] / w, h.m[1][2] / w, h.m[2][0] / w, h.m[2][1] / w};
   return true;
@@ -245,8 +252,8 @@ TPlaneFit FitPlaneTransform(const std::vector<TMarkPair>& marks, TTransformType 
   if (!(fit.rcond >= kMinReciprocalCondition)) return {{}, TFitFailure::kCollinear, false};
   if (type == ttProjective && !RefineProjective(fit.h, n.marks))
     return {{}, TFitFailure::kDiverged, false};
-  if (!Regular(fit.h) || !Denormalise(fit.h, n, result.pix_to_cam))
-    return {{}, TFitFailure::kSingular, false};
+  if (!Regular(fit.h)) return {{}, TFitFailure::kSingular, false};
+  if (!Denormalise(fit.h, n, result.pix_to_cam)) return {{}, TFitFailure::kUnbounded, false};
   return result;
 }
 

@@ -31,6 +31,7 @@ enum class TFitFailure {
   kCollinear,  // the pixels do not fix the transform (repeated or collinear marks)
   kSingular,   // the camera positions do (coincident or collinear fiducials)
   kDiverged,   // the projective refinement did not converge
+  kUnbounded,  // the projective map sends the pixel origin to infinity
 };
 
 struct TPlaneFit {

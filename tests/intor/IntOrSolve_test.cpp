@@ -352,6 +352,15 @@ const TRefusal kRefusals[] = {
      [](TSample& s) {
        AddDiagonal(s), Keep(s.meas, {1, 2, 3, 9}), s.meas.transform_type = ttProjective;
      }},
+    {"sends the pixel origin (0, 0) to infinity", ctFiducials,
+     [](TSample& s) {
+       // The horizon x + y = 0 of this map runs through the pixel origin.
+       s.meas.transform_type = ttProjective;
+       for (TFiducial& f : s.camera.fiducials) {
+         const P p = Mark(s.meas, f.index).coords_pix;
+         f.coords_cam = P{p.x - 8000, 8000 - p.y} * (kPixelMm * 16000 / (p.x + p.y));
+       }
+     }},
     {"camera positions of the marks are collinear", ctFiducials,
      [](TSample& s) {
        for (TFiducial& f : s.camera.fiducials)
