@@ -42,6 +42,17 @@ struct TPlaneTransform {
     return {x / w, y / w};
   }
 
+  // The affine map touching this one at `p`: the same image there and the
+  // same first derivatives (its a0, a1, a3, a4 are the Jacobian at `p`).
+  constexpr TPlaneTransform TangentAt(const vec_t_<double, 2>& p) const noexcept {
+    const vec_t_<double, 2> q = Apply(p);
+    const double w = c0 * p.x + c1 * p.y + 1.0;
+    const double j00 = (a0 - q.x * c0) / w, j01 = (a1 - q.x * c1) / w;
+    const double j10 = (a3 - q.y * c0) / w, j11 = (a4 - q.y * c1) / w;
+    return {j00, j01, q.x - (j00 * p.x + j01 * p.y), j10, j11, q.y - (j10 * p.x + j11 * p.y),
+            0.0, 0.0};
+  }
+
   // The inverse map (its adjugate scaled to a constant denominator term of 1),
   // exact up to rounding. Coefficients become infinite or NaN when the map is
   // singular or its inverse sends (0, 0) to infinity (a0·a4 = a1·a3).

@@ -68,16 +68,6 @@ TPlaneTransform Shifted(const TPlaneTransform& t, const P& by) {
           t.c0 / k, t.c1 / k};
 }
 
-// The inverse of the Jacobian of `t` at `p`, as a map.
-TAffineTransform InverseJacobian(const TPlaneTransform& t, const P& p) {
-  const P q = t.Apply(p);
-  const double w = t.c0 * p.x + t.c1 * p.y + 1.0;
-  const double j00 = (t.a0 - q.x * t.c0) / w, j01 = (t.a1 - q.x * t.c1) / w;
-  const double j10 = (t.a3 - q.y * t.c0) / w, j11 = (t.a4 - q.y * t.c1) / w;
-  const double det = j00 * j11 - j01 * j10;
-  return {j11 / det, -j01 / det, 0.0, -j10 / det, j00 / det, 0.0};
-}
-
 // Millimetres about the principal point → pixels: the camera's distortion
 // taken the other way and the inverse plane transform give a start, which
 // steps against the forward map correct. The steps take the plane
@@ -87,7 +77,7 @@ TAffineTransform InverseJacobian(const TPlaneTransform& t, const P& p) {
 // about that fraction of the error, and a step measures the error it removes.
 class TMmToPixTransform final : public TLx2DTransform {
  public:
-  TMmToPixTransform(Holder start, Holder forward, const TAffineTransform& step)
+  TMmToPixTransform(Holder start, Holder forward, const TPlaneTransform& step)
       : start_(std::move(start)), forward_(std::move(forward)), step_(step) {}
 
   P TransformPoint(const P& p) const override {
@@ -114,7 +104,7 @@ class TMmToPixTransform final : public TLx2DTransform {
   // Steps each pixel of `pix` until forward(pix) meets `target`; NaN where no
   // step gets short enough.
   void Correct(const P* target, P* pix, std::size_t count) const {
-    const auto [j00, j01, unused0, j10, j11, unused1] = step_.Coeffs();
+    const double j00 = step_.a0, j01 = step_.a1, j10 = step_.a3, j11 = step_.a4;
     bool converged[kBlock] = {};
     std::size_t pending = count;
     for (int step = 0; step < kMaxSteps && pending > 0; ++step) {
@@ -134,9 +124,9 @@ class TMmToPixTransform final : public TLx2DTransform {
       if (!converged[k]) pix[k] = {kNaN, kNaN};
   }
 
-  Holder start_;           // mm → pixel, close
-  Holder forward_;         // pixel → mm
-  TAffineTransform step_;  // mm of error → pixels of step
+  Holder start_;          // mm → pixel, close
+  Holder forward_;        // pixel → mm
+  TPlaneTransform step_;  // its linear part: mm of error → px of step
 };
 
 }  // namespace
@@ -175,5 +165,5 @@ Holder CreateMmToPixTransform(const TLxCameraInfo& camera, const TLxIntOrSolutio
   lxcu::internal::AddPlane(*start, lxcu::internal::Shifted(solution.cam_to_pix, pp));
   return make_var_a<TLx2DTransform, lxcu::internal::TMmToPixTransform>(
       start, CreatePixToMmTransform(camera, solution),
-      lxcu::internal::InverseJacobian(solution.pix_to_cam, solution.cam_to_pix.Apply(pp)));
+      solution.pix_to_cam.TangentAt(solution.cam_to_pix.Apply(pp)).Inverse());
 }

@@ -58,11 +58,8 @@ P Centroid(const std::vector<TIntOrMark>& marks) {
 
 // Scale, rotation, shear and handedness of pix_to_cam at `at`.
 void Describe(TLxIntOrSolution& s, const P& at) {
-  const TPlaneTransform& t = s.pix_to_cam;
-  const P q = t.Apply(at);
-  const double w = t.c0 * at.x + t.c1 * at.y + 1.0;
-  const double j00 = (t.a0 - q.x * t.c0) / w, j01 = (t.a1 - q.x * t.c1) / w;
-  const double j10 = (t.a3 - q.y * t.c0) / w, j11 = (t.a4 - q.y * t.c1) / w;
+  const TPlaneTransform j = s.pix_to_cam.TangentAt(at);
+  const double j00 = j.a0, j01 = j.a1, j10 = j.a3, j11 = j.a4;
   const double det = j00 * j11 - j01 * j10;
   s.scale_um_per_px = P{std::hypot(j00, j10), std::hypot(j01, j11)} * kUmPerMm;
   s.scale_dpi = {kMmPerInch * kUmPerMm / s.scale_um_per_px.x,

@@ -196,6 +196,27 @@ TReference ReferenceFor(TTransformType type, bool mirrored, const TLxIntOrMeas& 
 
 }  // namespace
 
+TEST(TPlaneTransform, InverseUndoesItAndTheTangentTouchesIt) {
+  std::mt19937_64 rng(11);
+  for (TTransformType type : {ttAffine, ttProjective})
+    for (int trial = 0; trial < 20; ++trial) {
+      const TPlaneTransform t = RandomScan(rng, type, trial % 2 == 0);
+      const double scale = std::hypot(t.a0, t.a3);  // mm per pixel
+      for (const P p : {P{0, 0}, P{15000, 300}, P{7000, 16000}}) {
+        EXPECT_LT(Distance(t.Inverse().Apply(t.Apply(p)), p), 1e-9);
+        const TPlaneTransform tangent = t.TangentAt(p);
+        EXPECT_TRUE(tangent.IsAffine());
+        EXPECT_LT(Distance(tangent.Apply(p), t.Apply(p)), 1e-12);
+        // Central differences over ±1 px differ from the derivative by the
+        // curvature, ~1e-7 of it for these tilts.
+        const P dx = (t.Apply(p + P{1, 0}) - t.Apply(p - P{1, 0})) * 0.5;
+        const P dy = (t.Apply(p + P{0, 1}) - t.Apply(p - P{0, 1})) * 0.5;
+        EXPECT_LT(Distance(dx, {tangent.a0, tangent.a3}), 1e-6 * scale);
+        EXPECT_LT(Distance(dy, {tangent.a1, tangent.a4}), 1e-6 * scale);
+      }
+    }
+}
+
 TEST(SolveIntOr, GivesBackEveryPlaneMapFromItsExactMarks) {
   std::mt19937_64 rng(19);
   for (TTransformType type : {ttSimilarity, ttAffine, ttProjective})
