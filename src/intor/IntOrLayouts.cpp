@@ -263,7 +263,7 @@ TLayoutOutcome FitLayout(const std::vector<TMarkPair>& marks,
   if (unknowns == 0) return Failure(ssprintf("unknown transform type %d", static_cast<int>(type)));
   const std::size_t needed = static_cast<std::size_t>(unknowns / 2);
   if (marks.size() < needed)
-    return Failure(ssprintf("a %s transform needs at least %zu marks, there are %zu",
+    return Failure(ssprintf("the %s transform needs at least %zu marks, there are %zu",
                             TransformName(type), needed, marks.size()));
   if (std::string bad = CheckApart(marks, indices); !bad.empty()) return Failure(bad);
   const TPlaneFit fit = FitPlaneTransform(marks, type);
@@ -319,11 +319,9 @@ const char* TransformName(TTransformType type) {
   return type == ttSimilarity ? "similarity" : type == ttAffine ? "affine" : "projective";
 }
 
-std::string FormatFixed(double value, int digits) {
-  char text[64];
-  const auto [end, error] =
-      std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, digits);
-  return error == std::errc{} ? std::string(text, end) : std::string("?");
+std::string FormatNumber(double value) {
+  char text[32];  // the longest, "-1.234e-308", takes 11
+  return {text, std::to_chars(text, text + sizeof text, value, std::chars_format::general, 4).ptr};
 }
 
 }  // namespace lxcu::internal

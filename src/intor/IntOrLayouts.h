@@ -41,7 +41,7 @@ TLayoutOutcome FitLayout(const std::vector<TMarkPair>& marks,
 // "similarity", "affine" or "projective".
 const char* TransformName(TTransformType type);
 
-// `value` with `digits` decimals and a point, whatever the locale.
-std::string FormatFixed(double value, int digits);
+// `value` to 4 significant digits with a decimal point, whatever the locale.
+std::string FormatNumber(double value);
 
 }  // namespace lxcu::internal

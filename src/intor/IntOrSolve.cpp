@@ -97,9 +97,8 @@ void WarnOutliers(const TLayout& layout, TLxIntOrSolution& s) {
         "Mark %d: its residual of %s px is more than %g times the other marks' RMS (%s px), and "
         "without it the RMS falls from %s to %s px. Is it mis-measured, or swapped with "
         "another mark?",
-        s.marks[i].index, FormatFixed(own, 3).c_str(), kOutlierFactor,
-        FormatFixed(others, 3).c_str(), FormatFixed(s.rms_px, 3).c_str(),
-        FormatFixed(rms, 3).c_str()));
+        s.marks[i].index, FormatNumber(own).c_str(), kOutlierFactor, FormatNumber(others).c_str(),
+        FormatNumber(s.rms_px).c_str(), FormatNumber(rms).c_str()));
   }
 }
 

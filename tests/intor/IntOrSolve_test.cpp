@@ -339,13 +339,13 @@ struct TRefusal {
 
 const TRefusal kRefusals[] = {
     // Too few marks for the transform.
-    {"similarity transform needs at least 2 marks, there are 1", ctFiducials,
+    {"the similarity transform needs at least 2 marks, there are 1", ctFiducials,
      [](TSample& s) { Keep(s.meas, {3}), s.meas.transform_type = ttSimilarity; }},
-    {"affine transform needs at least 3 marks, there are 2", ctFiducials,
+    {"the affine transform needs at least 3 marks, there are 2", ctFiducials,
      [](TSample& s) {
        Keep(s.meas, {1, 2});
      }},
-    {"projective transform needs at least 4 marks, there are 3", ctFiducials,
+    {"the projective transform needs at least 4 marks, there are 3", ctFiducials,
      [](TSample& s) {
        Keep(s.meas, {1, 2, 3}), s.meas.transform_type = ttProjective;
      }},
