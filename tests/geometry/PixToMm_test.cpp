@@ -92,7 +92,9 @@ TEST(MmToPixTransform, TakesEveryPixelBackToWithinANanopixel) {
       std::vector<P> mm(pixels.size());
       forward->TransformPoints(pixels.data(), mm.data(), mm.size());
       std::vector<P> back = mm;
-      inverse->TransformPoints(back.data(), back.data(), back.size());  // in place
+      TCombinedTransform copy;  // holds a clone
+      copy.AddTransform(*inverse);
+      copy.TransformPoints(back.data(), back.data(), back.size());  // in place
       double worst = 0.0;
       for (std::size_t i = 0; i < pixels.size(); ++i) {
         worst = std::max(worst, Distance(back[i], pixels[i]));
