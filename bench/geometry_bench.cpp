@@ -286,9 +286,10 @@ void BM_PixToMmOverCamToMm(benchmark::State& state) {
   const TLxIntOrSolution solution = Scan(state.range(1) != 0);
   const auto cam_to_mm = CreateCamToMmTransform(camera);
   const auto pix_to_mm = CreatePixToMmTransform(camera, solution);
+  const std::vector<P> points = CameraPoints();  // allocated like the pixels
   const std::vector<P> pixels = PixelsOf(solution);
   std::vector<P> out(kPoints);
-  InTurns(state, BatchOf(*cam_to_mm, CameraPoints(), out), BatchOf(*pix_to_mm, pixels, out));
+  InTurns(state, BatchOf(*cam_to_mm, points, out), BatchOf(*pix_to_mm, pixels, out));
 }
 
 // Millimetres back to pixels against pixels to millimetres, as above.
