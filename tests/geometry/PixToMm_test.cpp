@@ -112,12 +112,11 @@ TEST(MmToPixTransform, GivesNaNWhereTheDistortionFoldsOrTheInputIsNoNumber) {
   EXPECT_LT(Distance(forward->TransformPoint(inside), {20.0, 10.0}), 1e-12);
 }
 
-TEST(DigitalOrigins, AgreeOnTheSamePhysicalPoint) {
-  // One 6000 × 4000 sensor of 4.6 µm pixels, described about each origin:
-  // the principal and symmetry points move with the origin.
+// One 6000 × 4000 sensor of 4.6 µm pixels, described about each origin (the
+// principal and symmetry points moving with it), in each of the four turns.
+TEST(DigitalOrigins, AgreeOnTheSamePhysicalPointWhicheverWayTheImageIsTurned) {
   TLxCameraInfo centre;
   centre.type = ctDigital;
-  centre.focus = 35.0;
   centre.pixel_size = {0.0046, 0.0046};
   centre.sensor_dims = {6000, 4000};
   centre.principal_point = {0.011, -0.006};
@@ -134,16 +133,33 @@ TEST(DigitalOrigins, AgreeOnTheSamePhysicalPoint) {
     c->distortion.symmetry_point = c->distortion.symmetry_point + shift;
   }
   TLxIntOrMeas meas;
-  meas.camera_type = ctDigital;
-  for (TCamRotate rotation : {cr0, cr90, cr180, cr270}) {
-    meas.rotation = rotation;
+  meas.camera_type = ctDigital, meas.rotation = cr0;
+  const auto upright = CreatePixToMmTransform(centre, SolveIntOrE(centre, meas));
+  // The sensor's centre lies between its middle pixels, its top-left pixel up left.
+  const auto cam_to_mm = CreateCamToMmTransform(centre);
+  EXPECT_LT(Distance(upright->TransformPoint({2999.5, 1999.5}), cam_to_mm->TransformPoint({})),
+            1e-12);
+  EXPECT_LT(Distance(upright->TransformPoint({0, 0}),
+                     cam_to_mm->TransformPoint({-2999.5 * 0.0046, 1999.5 * 0.0046})),
+            1e-12);
+  const P corners[] = {{0, 0}, {5999, 0}, {5999, 3999}, {0, 3999}};  // clockwise from top left
+  for (int quarters = 0; quarters < 4; ++quarters) {
+    meas.rotation = TCamRotate{cr0 + quarters};
     const auto reference = CreatePixToMmTransform(centre, SolveIntOrE(centre, meas));
     for (const TLxCameraInfo* c : {&lower_left, &upper_left}) {
       const auto t = CreatePixToMmTransform(*c, SolveIntOrE(*c, meas));
       for (double x = -0.5; x <= 6000; x += 250)
         for (double y = -0.5; y <= 6000; y += 250)
           EXPECT_LT(Distance(t->TransformPoint({x, y}), reference->TransformPoint({x, y})), 1e-12)
-              << rotation << " at " << x << ", " << y;
+              << quarters << " quarters, at " << x << ", " << y;
     }
+    // Turned left, the image's top-left pixel is the sensor's top-right one
+    // (a quarter), bottom-right one (a half), and so on round.
+    const double w = quarters % 2 == 1 ? 3999 : 5999, h = quarters % 2 == 1 ? 5999 : 3999;
+    const P image[] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
+    for (int k = 0; k < 4; ++k)
+      EXPECT_LT(Distance(reference->TransformPoint(image[k]),
+                         upright->TransformPoint(corners[(k + quarters) % 4])),
+                1e-12);
   }
 }

@@ -456,30 +456,3 @@ TEST(SolveIntOr, BuildsPrincipalPointAndCrossMapsFromTheirMarks) {
     EXPECT_EQ(s.redundancy, type == ctCross ? 0 : 2);
   }
 }
-
-TEST(SolveIntOr, PutsDigitalOriginsAtTheSensorsCentreAndOuterCorners) {
-  TSample d = Sample(ctDigital);                                    // 4000 × 3000 pixels of 5 µm
-  const P sensor[] = {{0, 0}, {3999, 0}, {3999, 2999}, {0, 2999}};  // clockwise from top left
-  const std::pair<TDigitalCameraOrigin, P> origins[] = {
-      {dcoCenter, {1999.5, 1499.5}}, {dcoLowerLeft, {-0.5, 2999.5}}, {dcoUpperLeft, {-0.5, -0.5}}};
-  for (const auto& [origin, at] : origins) {
-    SCOPED_TRACE(origin);
-    d.camera.digital_camera_origin = origin, d.meas.rotation = cr0;
-    const TLxIntOrSolution upright = SolveIntOrE(d.camera, d.meas);
-    EXPECT_LT(Distance(upright.pix_to_cam.Apply(at), {}), 1e-12);
-    EXPECT_LT(Distance(upright.pix_to_cam.Apply(at + P{1, 1}), {0.005, -0.005}), 1e-12);
-    // Turned left by one, two, three quarters, the image's top-left pixel is
-    // the sensor's top-right, bottom-right, bottom-left one, and so round.
-    for (int quarters = 1; quarters <= 3; ++quarters) {
-      d.meas.rotation = TCamRotate{cr0 + quarters};
-      const TLxIntOrSolution turned = SolveIntOrE(d.camera, d.meas);
-      const double w = quarters == 2 ? 3999 : 2999, h = quarters == 2 ? 2999 : 3999;
-      const P image[] = {{0, 0}, {w, 0}, {w, h}, {0, h}};
-      for (int k = 0; k < 4; ++k)
-        EXPECT_LT(Distance(turned.pix_to_cam.Apply(image[k]),
-                           upright.pix_to_cam.Apply(sensor[(k + quarters) % 4])),
-                  1e-12);
-      EXPECT_NEAR(std::remainder(turned.rotation_deg - 90.0 * quarters, 360.0), 0.0, 1e-9);
-    }
-  }
-}
