@@ -36,7 +36,7 @@ void AddPlane(TCombinedTransform& chain, const TPlaneTransform& t) {
     chain.AddTransform(TProjectiveTransform(t));
 }
 
-// The affine map `b` after `t`.
+// The affine map `after` applied to the results of `t`.
 TPlaneTransform Then(const TPlaneTransform& t, const TAffineTransform& after) {
   const auto [b0, b1, b2, b3, b4, b5] = after.Coeffs();
   return {b0 * t.a0 + b1 * t.a3 + b2 * t.c0,
