@@ -7,9 +7,12 @@
 // approximation. Inverse benchmarks report their largest residual |F(q) − p|
 // in mm. The forward batch is also timed in turns with the copy, and the
 // inverse batch with the forward batch, as ratios per pair: on a shared
-// machine, load comes and goes between benchmarks run apart.
+// machine, load comes and goes between benchmarks run apart. So are the
+// image transforms: pixels to corrected millimetres against the
+// camera-to-millimetre batch alone, and back against pixels to millimetres.
 
 #include <LxCameraUtils/CameraGeometry.h>
+#include <LxCameraUtils/IntOrSolution.h>
 #include <LxMathEx/FormulaDistortion.h>
 #include <LxMathEx/SeriesDistortion.h>
 #include <LxMathEx/TableDistortion.h>
@@ -255,6 +258,56 @@ void BM_ForwardOverCopy(benchmark::State& state) {
   InTurns(state, CopyOf(in, out), BatchOf(*forward, in, out));
 }
 
+// A 14 µm scan of the frame, turned by 0.3°: affine, or projective with a
+// tilt that changes the scale by 0.1 % across it.
+TLxIntOrSolution Scan(bool projective) {
+  const double s = 0.014, c = std::cos(0.3 / 180 * std::numbers::pi);
+  const double n = std::sin(0.3 / 180 * std::numbers::pi);
+  TLxIntOrSolution solution;
+  solution.pix_to_cam = {s * c, s * n, -60.0, s * n, -s * c, 60.0, 0.0, 0.0};
+  if (projective) solution.pix_to_cam.c0 = 1e-7, solution.pix_to_cam.c1 = -5e-8;
+  solution.cam_to_pix = solution.pix_to_cam.Inverse();
+  return solution;
+}
+
+// The camera points as pixels of that scan.
+std::vector<P> PixelsOf(const TLxIntOrSolution& solution) {
+  std::vector<P> pixels(kPoints);
+  for (std::size_t k = 0; k < kPoints; ++k)
+    pixels[k] = solution.cam_to_pix.Apply(CameraPoints()[k]);
+  return pixels;
+}
+
+// Pixels to corrected millimetres for case range(0) and an affine (range(1)
+// 0) or projective (1) scan, against the camera-to-millimetre batch of the
+// same points alone.
+void BM_PixToMmOverCamToMm(benchmark::State& state) {
+  const TLxCameraInfo camera = Camera(static_cast<int>(state.range(0)), false);
+  const TLxIntOrSolution solution = Scan(state.range(1) != 0);
+  const auto cam_to_mm = CreateCamToMmTransform(camera);
+  const auto pix_to_mm = CreatePixToMmTransform(camera, solution);
+  const std::vector<P> points = CameraPoints();  // allocated like the pixels
+  const std::vector<P> pixels = PixelsOf(solution);
+  std::vector<P> out(kPoints);
+  InTurns(state, BatchOf(*cam_to_mm, points, out), BatchOf(*pix_to_mm, pixels, out));
+}
+
+// Millimetres back to pixels against pixels to millimetres, as above.
+void BM_MmToPixOverPixToMm(benchmark::State& state) {
+  const TLxCameraInfo camera = Camera(static_cast<int>(state.range(0)), false);
+  const TLxIntOrSolution solution = Scan(state.range(1) != 0);
+  const auto pix_to_mm = CreatePixToMmTransform(camera, solution);
+  const auto mm_to_pix = CreateMmToPixTransform(camera, solution);
+  const std::vector<P> pixels = PixelsOf(solution);
+  std::vector<P> mm(kPoints), out(kPoints);
+  pix_to_mm->TransformPoints(pixels.data(), mm.data(), kPoints);
+  InTurns(state, BatchOf(*pix_to_mm, pixels, out), BatchOf(*mm_to_pix, mm, out));
+  double worst = 0.0;
+  for (std::size_t k = 0; k < kPoints; ++k)
+    worst = std::max(worst, std::hypot(out[k].x - pixels[k].x, out[k].y - pixels[k].y));
+  state.counters["max_error_px"] = worst;
+}
+
 void BM_InversePoint(benchmark::State& state) {
   Point(state, true);
 }
@@ -406,6 +459,8 @@ BENCHMARK(BM_InverseBatchRaster)->DenseRange(0, 2)->Unit(benchmark::kMillisecond
 BENCHMARK(BM_ForwardOverCopy)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InverseOverForward)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InverseOverForwardRaster)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PixToMmOverCamToMm)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MmToPixOverPixToMm)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMillisecond);
 #ifdef LX_HAVE_OPENCV
 BENCHMARK(BM_CvProjectPoints)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_CvUndistortDefault)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);

@@ -21,6 +21,7 @@
 #include <LxCameraUtils/CameraInfo.h>
 #include <LxCameraUtils/DefaultCameras.h>
 #include <LxCameraUtils/IntOrMeas.h>
+#include <LxCameraUtils/IntOrSolution.h>
 #include <LxCameraUtils/Export.h>
 #include <LxCameraUtils/MarkTemplates.h>
 #include <LxCameraUtils/Module.h>

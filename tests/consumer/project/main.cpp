@@ -13,6 +13,14 @@ int main() {
   const vec_t_<double, 2> p = chain.TransformPoint({1.0, 2.0});
   if (p.x != 2.0 || p.y != 3.0) return 3;
   if (CreateDefaultDMCCamera().sensor_dims.x != 7680) return 5;
+  // The centre of the DMC's sensor lies between its middle pixels, at the principal point.
+  TLxIntOrMeas meas;
+  meas.camera_type = ctDigital, meas.rotation = cr0;
+  TLxIntOrSolution solution;
+  if (!SolveIntOr(CreateDefaultDMCCamera(), meas, &solution, nullptr)) return 6;
+  const vec_t_<double, 2> centre =
+      CreatePixToMmTransform(CreateDefaultDMCCamera(), solution)->TransformPoint({3839.5, 6911.5});
+  if (centre.x != 0.0 || centre.y != 0.0) return 7;
   Deinit_LxCameraUtils();
   if (LxCloudDetectorIsStarted()) return 4;
   std::printf("%s\n", Kelvora::ssprintf("consumer ok: %s", text->c_str()).c_str());
