@@ -182,6 +182,12 @@ struct TCameraComparison {
   std::size_t unsolved = 0;  // grid points where a model could not be inverted
 };
 
+// The comparison as one line of text for people, and as one JSON object
+// with the keys max_deviation_px, max_deviation_um (null for NaN), at_px
+// ([x, y]), frame and unsolved.
+LXCAMERAUTILS_API std::string CameraComparisonText(const TCameraComparison& comparison);
+LXCAMERAUTILS_API std::string CameraComparisonJson(const TCameraComparison& comparison);
+
 // For every point of a `grid` × `grid` lattice over a's image (corners
 // included): the ray a sees there, the pixel where b sees that ray, and its
 // distance from the point. Raises TExchangeError for an empty camera, image

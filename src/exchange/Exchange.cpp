@@ -3,6 +3,7 @@
 
 #include <bit>
 #include <cmath>
+#include <cstdio>
 
 #include <nlohmann/json.hpp>
 
@@ -187,6 +188,31 @@ TExchangeExport ExportCameraE(TExchangeFormat format, const TLxCameraInfo& camer
   report.conventions.push_back("fitted: the " + std::string(model.name) +
                                " model's terms by least squares over the whole image");
   return result;
+}
+
+std::string CameraComparisonText(const TCameraComparison& c) {
+  char text[256];
+  std::snprintf(text, sizeof text, "largest deviation %.4f px", c.max_px);
+  std::string line = text;
+  if (!std::isnan(c.max_um)) {
+    std::snprintf(text, sizeof text, " = %.3f um", c.max_um);
+    line += text;
+  }
+  std::snprintf(text, sizeof text, " at pixel (%.1f, %.1f) over the ", c.at_px.x, c.at_px.y);
+  line += text + c.frame;
+  if (c.unsolved > 0) line += "; " + std::to_string(c.unsolved) + " points could not be compared";
+  return line + "\n";
+}
+
+std::string CameraComparisonJson(const TCameraComparison& c) {
+  nlohmann::ordered_json json;
+  json["max_deviation_px"] = c.max_px;
+  json["max_deviation_um"] =
+      std::isnan(c.max_um) ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(c.max_um);
+  json["at_px"] = {c.at_px.x, c.at_px.y};
+  json["frame"] = c.frame;
+  json["unsolved"] = c.unsolved;
+  return json.dump();
 }
 
 TCameraComparison CompareCamerasE(const TExchangeCamera& a, const TExchangeCamera& b, int grid) {

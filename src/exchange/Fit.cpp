@@ -75,6 +75,12 @@ TLxCameraDistortion FitFormula(const ExchangeModel& reference, const FormulaShap
   std::vector<unsigned> terms;
   for (unsigned term = 1; term <= kA2; term <<= 1)
     if (shape.terms & kLinearTerms & term) terms.push_back(term);
+  const Point center = shape.center_at_pp ? Point{} : center_cam - reference.principal_point;
+  TLxCameraDistortion formula;
+  formula.type = dtFormula;
+  formula.direction = shape.direction;
+  formula.symmetry_point = reference.principal_point + center;
+  if (terms.empty()) return formula;  // a pinhole: nothing to fit
 
   // Pairs of a distorted point over the image and the ideal point of its ray.
   std::vector<Point> distorted;
@@ -83,7 +89,6 @@ TLxCameraDistortion FitFormula(const ExchangeModel& reference, const FormulaShap
   std::vector<Point> ideal(distorted.size());
   reference.lens->ToIdeal(distorted, ideal);
 
-  const Point center = shape.center_at_pp ? Point{} : center_cam - reference.principal_point;
   const bool forward = shape.direction == TLxCameraDistortion::dirCamToMm;
   std::vector<std::pair<Point, Point>> samples;  // (where the terms are evaluated, displacement)
   for (std::size_t i = 0; i < distorted.size(); ++i) {
@@ -112,10 +117,6 @@ TLxCameraDistortion FitFormula(const ExchangeModel& reference, const FormulaShap
     else norms(j) = 1.0;
   const Eigen::VectorXd solution = a.colPivHouseholderQr().solve(b).cwiseQuotient(norms);
 
-  TLxCameraDistortion formula;
-  formula.type = dtFormula;
-  formula.direction = shape.direction;
-  formula.symmetry_point = reference.principal_point + center;
   for (std::size_t j = 0; j < terms.size(); ++j)
     Coefficient(formula, terms[j]) = solution(static_cast<Eigen::Index>(j));
   return formula;

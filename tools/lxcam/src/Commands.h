@@ -29,6 +29,9 @@ Subcommand AddCheckCommand(CLI::App& root);
 Subcommand AddNewCommand(CLI::App& root);
 Subcommand AddPlotCommand(CLI::App& root);
 Subcommand AddDemoCommand(CLI::App& root);
+Subcommand AddImportCommand(CLI::App& root);
+Subcommand AddExportCommand(CLI::App& root);
+Subcommand AddCompareCommand(CLI::App& root);
 
 // What convert and scale share: the input camera document and where the
 // changed camera goes.

@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
       "Exit status: 0 ok, 1 measurements not ready (check), 2 bad input.");
   const std::vector<Subcommand> commands = {
       AddInfoCommand(app),  AddTransformCommand(app), AddConvertCommand(app), AddScaleCommand(app),
-      AddCheckCommand(app), AddNewCommand(app),       AddPlotCommand(app),    AddDemoCommand(app)};
+      AddCheckCommand(app), AddNewCommand(app),       AddPlotCommand(app),    AddDemoCommand(app),
+      AddImportCommand(app), AddExportCommand(app), AddCompareCommand(app)};
 
   try {
     app.parse(argc, argv);
