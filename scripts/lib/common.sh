@@ -4,6 +4,8 @@
 LX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 LX_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev libopencv-dev
   clang libclang-rt-14-dev gcovr locales libcli11-dev libxml2-utils)
+# The exchange library, which lxcam links: XML, YAML and JSON parsers, and Eigen for its fits.
+LX_PACKAGES+=(libpugixml-dev libyaml-cpp-dev nlohmann-json3-dev libeigen3-dev)
 
 lx_install_packages() {
   local missing=()

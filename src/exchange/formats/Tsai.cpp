@@ -108,8 +108,13 @@ FileCamera ReadTsai(std::string_view text, const TExchangeImportOptions& options
   if (!t.versioned)
     c.warnings.push_back("legacy tsai file (no VERSION line): read as the TSAI model in pixels");
   if (options.image_width == 0 || options.image_height == 0) {
-    c.width = static_cast<std::uint64_t>(std::max(0.0, std::round(2.0 * c.pp.x)));
-    c.height = static_cast<std::uint64_t>(std::max(0.0, std::round(2.0 * c.pp.y)));
+    constexpr double kLargestInferred = 1e9;  // px; beyond it the principal point is no guide
+    const auto twice = [](double v) {
+      return v > 0.0 && 2.0 * v < kLargestInferred ? static_cast<std::uint64_t>(std::round(2.0 * v))
+                                                   : 0;
+    };
+    c.width = twice(c.pp.x);
+    c.height = twice(c.pp.y);
     c.warnings.push_back("tsai files state no image size: taken as twice the principal point, " +
                          std::to_string(c.width) + " x " + std::to_string(c.height) + " px");
   }

@@ -1,4 +1,5 @@
 // An outside host: everything it needs comes from the installed package.
+#include <LxCameraUtils/Exchange.h>
 #include <LxCameraUtils/LxCameraUtils.h>
 
 #include <cstdio>
@@ -13,6 +14,9 @@ int main() {
   const vec_t_<double, 2> p = chain.TransformPoint({1.0, 2.0});
   if (p.x != 2.0 || p.y != 3.0) return 3;
   if (CreateDefaultDMCCamera().sensor_dims.x != 7680) return 5;
+  // The optional component: another tool's camera file.
+  const TExchangeImport imported = ImportCameraE(efColmap, "1 SIMPLE_PINHOLE 64 48 50 32 24\n", {});
+  if (imported.camera.sensor_dims.x != 64 || !imported.report.exact) return 6;
   Deinit_LxCameraUtils();
   if (LxCloudDetectorIsStarted()) return 4;
   std::printf("%s\n", Kelvora::ssprintf("consumer ok: %s", text->c_str()).c_str());
