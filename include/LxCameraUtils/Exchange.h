@@ -101,11 +101,11 @@ struct TExchangeExportOptions {
 
 // What an import or export did.
 struct TExchangeReport {
-  bool exact = false;             // term for term; otherwise a fit
-  std::string model;              // the format's model read or written ("FULL_OPENCV")
-  double max_deviation_px = 0.0;  // largest deviation over the frame, px; 0 when exact
-  double max_deviation_um = 0.0;  // the same in µm; NaN when the camera is in pixel units
-  std::string frame;              // where the deviation was measured
+  bool exact = false;                    // term for term; otherwise a fit
+  std::string model;                     // the format's model read or written ("FULL_OPENCV")
+  double max_deviation_px = 0.0;         // largest deviation over the frame, px; 0 when exact
+  double max_deviation_um = 0.0;         // the same in µm; NaN when the camera is in pixel units
+  std::string frame;                     // where the deviation was measured
   std::vector<std::string> conventions;  // every convention applied or assumed
   std::vector<std::string> warnings;
 };
@@ -150,7 +150,7 @@ class LXCAMERAUTILS_API TExchangeCamera {
 };
 
 struct TExchangeImport {
-  TLxCameraInfo camera;   // the imported camera
+  TLxCameraInfo camera;  // the imported camera
   TExchangeReport report;
   TExchangeCamera source;  // the file's camera as the file defines it
 };
@@ -169,16 +169,15 @@ struct TExchangeExport {
 // Writes `camera` as a file of `format`. Raises TExchangeError when the
 // camera cannot be written (not a digital camera with a sensor, an unknown
 // model name, a distortion that cannot be evaluated).
-LXCAMERAUTILS_API TExchangeExport ExportCameraE(TExchangeFormat format,
-                                                const TLxCameraInfo& camera,
+LXCAMERAUTILS_API TExchangeExport ExportCameraE(TExchangeFormat format, const TLxCameraInfo& camera,
                                                 const TExchangeExportOptions& options);
 
 // How far two cameras of the same image size send the same pixel apart.
 struct TCameraComparison {
-  double max_px = 0.0;  // largest deviation, pixels of b
-  double max_um = 0.0;  // the same in µm; NaN when b is in pixel units
-  vec_t_<double, 2> at_px;  // the pixel of a where it occurs (corner origin)
-  std::string frame;        // the grid, in words
+  double max_px = 0.0;       // largest deviation, pixels of b
+  double max_um = 0.0;       // the same in µm; NaN when b is in pixel units
+  vec_t_<double, 2> at_px;   // the pixel of a where it occurs (corner origin)
+  std::string frame;         // the grid, in words
   std::size_t unsolved = 0;  // grid points where a model could not be inverted
 };
 

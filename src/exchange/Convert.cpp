@@ -17,7 +17,8 @@ bool PositiveFinite(double v) {
 
 double Power(double base, int exponent) {
   double result = 1.0;
-  for (int i = 0; i < exponent; ++i) result *= base;
+  for (int i = 0; i < exponent; ++i)
+    result *= base;
   return result;
 }
 
@@ -151,16 +152,15 @@ TExchangeImport ImportFileCamera(FileCamera fc, const TExchangeImportOptions& op
     const double s = sensor.pixel_mm.x;
     c.distortion = RescaleFormula(fc.pixel.formula, s);
     c.distortion.symmetry_point = sensor.PixelToCam(fc.pixel.formula.symmetry_point);
-    report.conventions.push_back(
-        std::string("direction: the model runs ") +
-        (c.distortion.direction == TLxCameraDistortion::dirMmToCam
-             ? "ideal -> distorted, stored as direction MmToCam"
-             : "distorted -> corrected, stored as direction CamToMm"));
+    report.conventions.push_back(std::string("direction: the model runs ") +
+                                 (c.distortion.direction == TLxCameraDistortion::dirMmToCam
+                                      ? "ideal -> distorted, stored as direction MmToCam"
+                                      : "distorted -> corrected, stored as direction CamToMm"));
     exact = fc.pixel.bc_p1 == 0.0 && fc.pixel.bc_p2 == 0.0;
     if (!exact)
-      native = BrownConradyLens({c.distortion.k1, c.distortion.k2, c.distortion.k3,
-                                      fc.pixel.bc_p1 / s, fc.pixel.bc_p2 / Power(s, 3),
-                                      fc.pixel.bc_phi});
+      native =
+          BrownConradyLens({c.distortion.k1, c.distortion.k2, c.distortion.k3, fc.pixel.bc_p1 / s,
+                            fc.pixel.bc_p2 / Power(s, 3), fc.pixel.bc_phi});
   }
   ExchangeModel source = RecordModel(c);
   if (!exact) {
@@ -206,10 +206,9 @@ FileCamera ToFileCamera(const TLxCameraInfo& camera, const TLxCameraDistortion& 
   fc.conventions.push_back(kYFlip);
   if (model.normalized) {
     fc.terms = FormulaToNormalized(formula, camera.focus);
-    fc.conventions.push_back(
-        "units: the record's coefficients times powers of the focal length " +
-        Shortest(camera.focus) + (ref.sensor.pixel_units ? " px" : " mm") +
-        " give coefficients on normalised coordinates X/Z");
+    fc.conventions.push_back("units: the record's coefficients times powers of the focal length " +
+                             Shortest(camera.focus) + (ref.sensor.pixel_units ? " px" : " mm") +
+                             " give coefficients on normalised coordinates X/Z");
     fc.conventions.push_back(
         "tangential: the record's p1, p2 are OpenCV's p2, p1 (OpenCV's p2 multiplies "
         "r^2 + 2x^2 in x)");
@@ -240,57 +239,61 @@ void ResolveImageSize(FileCamera& c, const TExchangeImportOptions& o) {
 }
 
 bool NormalizedTerms::Polynomial() const {
-  return k4 == 0.0 && k5 == 0.0 && k6 == 0.0 && s1 == 0.0 && s2 == 0.0 && s3 == 0.0 &&
-         s4 == 0.0 && tau_x == 0.0 && tau_y == 0.0;
+  return k4 == 0.0 && k5 == 0.0 && k6 == 0.0 && s1 == 0.0 && s2 == 0.0 && s3 == 0.0 && s4 == 0.0 &&
+         tau_x == 0.0 && tau_y == 0.0;
 }
 
 namespace {
 
-void NotePixelOrigin(FileCamera& camera, TPixelOrigin chosen, TPixelOrigin format_default,
-                     const std::string& why, double direction) {
-  const TPixelOrigin origin = chosen == poFormat ? format_default : chosen;
-  const std::string source = chosen == poFormat ? why : "as chosen";
+void ApplyConventions(FileCamera& c, const FormatConventions& format,
+                      const TExchangeConventions& chosen, double direction) {
+  const TPixelOrigin origin = chosen.pixel_origin == poFormat ? format.origin : chosen.pixel_origin;
+  const std::string source = chosen.pixel_origin == poFormat ? format.origin_source : "as chosen";
   if (origin == poCenter) {
-    camera.pp = camera.pp + Point{0.5, 0.5} * direction;
-    camera.conventions.push_back("pixel origin: (0, 0) is the centre of the top-left pixel (" +
-                                 source + "); the principal point moves by " +
-                                 (direction > 0 ? "+0.5 px to" : "-0.5 px from") +
-                                 " the corner origin");
+    const Point shift = Point{0.5, 0.5} * direction;
+    c.pp = c.pp + shift;
+    c.pixel.formula.symmetry_point = c.pixel.formula.symmetry_point + shift;
+    c.conventions.push_back("pixel origin: (0, 0) is the centre of the top-left pixel (" + source +
+                            "); the principal point moves by " +
+                            (direction > 0 ? "+0.5 px to" : "-0.5 px from") + " the corner origin");
   } else {
-    camera.conventions.push_back("pixel origin: (0, 0) is the top-left corner of the image (" +
-                                 source + ")");
+    c.conventions.push_back("pixel origin: (0, 0) is the top-left corner of the image (" + source +
+                            ")");
   }
-  if (chosen != poFormat && chosen != format_default)
-    camera.warnings.push_back("the pixel origin differs from the format's default (" + why + ")");
+  if (chosen.pixel_origin != poFormat && chosen.pixel_origin != format.origin)
+    c.warnings.push_back("the pixel origin differs from the format's default (" +
+                         std::string(format.origin_source) + ")");
+  if (format.order == toFormat) return;
+
+  const TTangentialOrder order = chosen.tangential == toFormat ? format.order : chosen.tangential;
+  const std::string why = chosen.tangential == toFormat ? format.order_source : "as chosen";
+  const TTangentialOrder stored = c.normalized ? toOpenCv : toPhotogrammetric;
+  if (order != stored) {
+    if (c.normalized)
+      std::swap(c.terms.p1, c.terms.p2);
+    else
+      std::swap(c.pixel.formula.p1, c.pixel.formula.p2);
+  }
+  c.conventions.push_back(
+      order == toOpenCv
+          ? "tangential order: the file's p2 multiplies r^2 + 2x^2 in x (OpenCV order, " + why + ")"
+          : "tangential order: the file's p1 multiplies r^2 + 2x^2 in x (photogrammetric order, " +
+                why + ")");
+  if (chosen.tangential != toFormat && chosen.tangential != format.order)
+    c.warnings.push_back("the tangential order differs from the format's default (" +
+                         std::string(format.order_source) + ")");
 }
 
 }  // namespace
 
-void ReadPixelOrigin(FileCamera& camera, TPixelOrigin chosen, TPixelOrigin format_default,
-                     const std::string& why) {
-  NotePixelOrigin(camera, chosen, format_default, why, 1.0);
+void ReadConventions(FileCamera& camera, const FormatConventions& format,
+                     const TExchangeConventions& chosen) {
+  ApplyConventions(camera, format, chosen, 1.0);
 }
 
-void WritePixelOrigin(FileCamera& camera, TPixelOrigin chosen, TPixelOrigin format_default,
-                      const std::string& why) {
-  NotePixelOrigin(camera, chosen, format_default, why, -1.0);
-}
-
-void TangentialOrder(FileCamera& camera, double& a, double& b, TTangentialOrder chosen,
-                     TTangentialOrder format_default, TTangentialOrder stored,
-                     const std::string& why) {
-  const TTangentialOrder order = chosen == toFormat ? format_default : chosen;
-  const std::string source = chosen == toFormat ? why : "as chosen";
-  if (order != stored) std::swap(a, b);
-  camera.conventions.push_back(
-      order == toOpenCv
-          ? "tangential order: the file's p2 multiplies r^2 + 2x^2 in x (OpenCV order, " + source +
-                ")"
-          : "tangential order: the file's p1 multiplies r^2 + 2x^2 in x (photogrammetric order, " +
-                source + ")");
-  if (chosen != toFormat && chosen != format_default)
-    camera.warnings.push_back("the tangential order differs from the format's default (" + why +
-                              ")");
+void WriteConventions(FileCamera& camera, const FormatConventions& format,
+                      const TExchangeConventions& chosen) {
+  ApplyConventions(camera, format, chosen, -1.0);
 }
 
 }  // namespace lxcu::internal

@@ -28,7 +28,8 @@ constexpr Format kFormats[] = {
 
 std::string ModelNames(const Format& format) {
   std::vector<std::string> names;
-  for (const FormatModel& m : format.models) names.push_back(m.name);
+  for (const FormatModel& m : format.models)
+    names.push_back(m.name);
   return JoinWords(names);
 }
 
@@ -48,7 +49,8 @@ const FormatModel& ChooseModel(const Format& format, const TLxCameraInfo& camera
         return m;
   const FormatModel* richest = &format.models.front();
   const auto rank = [&](const FormatModel& m) {
-    return std::pair{m.shape.direction == camera.distortion.direction, std::popcount(m.shape.terms)};
+    return std::pair{m.shape.direction == camera.distortion.direction,
+                     std::popcount(m.shape.terms)};
   };
   for (const FormatModel& m : format.models)
     if (rank(m) > rank(*richest)) richest = &m;
@@ -120,8 +122,10 @@ std::string ExchangeReportText(const TExchangeReport& r) {
     text += " over the " + r.frame;
   }
   text += "\n";
-  for (const std::string& c : r.conventions) text += "  convention: " + c + "\n";
-  for (const std::string& w : r.warnings) text += "  warning: " + w + "\n";
+  for (const std::string& c : r.conventions)
+    text += "  convention: " + c + "\n";
+  for (const std::string& w : r.warnings)
+    text += "  warning: " + w + "\n";
   return text;
 }
 

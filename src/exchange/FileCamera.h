@@ -51,8 +51,8 @@ struct FileCamera {
   double pixel_mm = 0.0;  // pixel size the file states; 0: none
   double fx = 0.0;        // focal length, px
   double fy = 0.0;
-  Point pp;            // principal point, px
-  double skew = 0.0;   // px: u += skew · y″ (Agisoft b2, OpenCV K[0][1])
+  Point pp;           // principal point, px
+  double skew = 0.0;  // px: u += skew · y″ (Agisoft b2, OpenCV K[0][1])
   bool normalized = true;
   NormalizedTerms terms;  // when normalized
   PixelFormula pixel;     // otherwise
@@ -64,18 +64,26 @@ struct FileCamera {
 // none), else the one in `options`; raises when neither gives one.
 void ResolveImageSize(FileCamera& camera, const TExchangeImportOptions& options);
 
-// Moves the principal point between the file's pixel origin and the corner
-// origin (by half a pixel for poCenter) and notes the convention. `format_default`
-// is what the format documents; `why` names the source of that default.
-void ReadPixelOrigin(FileCamera& camera, TPixelOrigin chosen, TPixelOrigin format_default,
-                     const std::string& why);
-void WritePixelOrigin(FileCamera& camera, TPixelOrigin chosen, TPixelOrigin format_default,
-                      const std::string& why);
-// The order of the file's p1, p2: swaps `a` and `b` into or out of the
-// order of the struct (OpenCV for NormalizedTerms, photogrammetric for the
-// pixel formula) when the file's order differs, and notes it.
-void TangentialOrder(FileCamera& camera, double& a, double& b, TTangentialOrder chosen,
-                     TTangentialOrder format_default, TTangentialOrder stored,
-                     const std::string& why);
+// What a format's documentation says of its pixel origin and tangential
+// order, and where it says so (for the report). `order` toFormat: the model
+// has no p1, p2.
+struct FormatConventions {
+  TPixelOrigin origin;
+  const char* origin_source;
+  TTangentialOrder order;
+  const char* order_source;
+};
+
+// Applies the conventions chosen (or, for poFormat and toFormat, the
+// format's) to a camera just read: the principal point (and a pixel
+// formula's centre) moves to the corner origin, p1 and p2 into the order of
+// the struct (OpenCV's in NormalizedTerms, photogrammetric in the pixel
+// formula). Each step is noted in the camera's conventions, and a choice
+// against the format's documentation in its warnings.
+void ReadConventions(FileCamera& camera, const FormatConventions& format,
+                     const TExchangeConventions& chosen);
+// The reverse, on a camera about to be written.
+void WriteConventions(FileCamera& camera, const FormatConventions& format,
+                      const TExchangeConventions& chosen);
 
 }  // namespace lxcu::internal

@@ -71,7 +71,8 @@ double& Coefficient(TLxCameraDistortion& f, unsigned term) {
 
 }  // namespace
 
-TLxCameraDistortion FitFormula(const ExchangeModel& reference, const FormulaShape& shape, Point center_cam) {
+TLxCameraDistortion FitFormula(const ExchangeModel& reference, const FormulaShape& shape,
+                               Point center_cam) {
   std::vector<unsigned> terms;
   for (unsigned term = 1; term <= kA2; term <<= 1)
     if (shape.terms & kLinearTerms & term) terms.push_back(term);
@@ -113,8 +114,10 @@ TLxCameraDistortion FitFormula(const ExchangeModel& reference, const FormulaShap
   // Columns span many orders of magnitude (r³ … r¹¹); scale each to unit norm.
   Eigen::VectorXd norms = a.colwise().norm().transpose();
   for (Eigen::Index j = 0; j < norms.size(); ++j)
-    if (norms(j) > 0.0) a.col(j) /= norms(j);
-    else norms(j) = 1.0;
+    if (norms(j) > 0.0)
+      a.col(j) /= norms(j);
+    else
+      norms(j) = 1.0;
   const Eigen::VectorXd solution = a.colPivHouseholderQr().solve(b).cwiseQuotient(norms);
 
   for (std::size_t j = 0; j < terms.size(); ++j)

@@ -108,8 +108,8 @@ bool AsFormula(const TLxCameraInfo& camera, TLxCameraDistortion* formula) {
   // The library copies mixed records whose terms the formula holds.
   double deviation = 1.0;
   TLxCameraDistortion converted;
-  if (d.type != dtMixed || !ApproxCameraDistortion(dtFormula, &converted, camera, 0.0, &deviation) ||
-      deviation != 0.0)
+  if (d.type != dtMixed ||
+      !ApproxCameraDistortion(dtFormula, &converted, camera, 0.0, &deviation) || deviation != 0.0)
     return false;
   *formula = converted;
   return true;
@@ -134,7 +134,8 @@ bool DistortionFitsShape(const TLxCameraDistortion& formula, const TLxCameraInfo
 
 bool IntrinsicsFitShape(const TLxCameraInfo& camera, const FormulaShape& shape) {
   if (shape.square_pixels && camera.pixel_size.x != camera.pixel_size.y) return false;
-  return !shape.centred_pp || (IsZero(camera.principal_point.x) && IsZero(camera.principal_point.y));
+  return !shape.centred_pp ||
+         (IsZero(camera.principal_point.x) && IsZero(camera.principal_point.y));
 }
 
 std::vector<Point> ImageGrid(const Sensor& sensor, int n) {
@@ -166,7 +167,8 @@ TCameraComparison Compare(const ExchangeModel& a, const ExchangeModel& b, int gr
     points[i] = a.sensor.PixelToCam(pixels[i]) - a.principal_point;
   a.lens->ToIdeal(points, points);
   const double scale = b.focus / a.focus;  // the same ray on b's image plane
-  for (Point& p : points) p = p * scale;
+  for (Point& p : points)
+    p = p * scale;
   b.lens->ToDistorted(points, points);
 
   TCameraComparison result;

@@ -84,8 +84,8 @@ enum FormulaTerm : unsigned {
 inline constexpr unsigned kRadial3 = kK1 | kK2 | kK3;
 inline constexpr unsigned kTangential = kP1 | kP2;
 // The terms that enter the formula linearly and so can be fitted.
-inline constexpr unsigned kLinearTerms = kK1 | kK2 | kK3 | kK4 | kK5 | kP1 | kP2 | kB1 | kB2 |
-                                         kA1 | kA2;
+inline constexpr unsigned kLinearTerms =
+    kK1 | kK2 | kK3 | kK4 | kK5 | kP1 | kP2 | kB1 | kB2 | kA1 | kA2;
 
 // The terms of `formula` that are not zero.
 unsigned UsedTerms(const TLxCameraDistortion& formula);

@@ -33,10 +33,12 @@ template <class Self>
 class OneWayLens : public Lens {
  public:
   void ToIdeal(std::span<const Point> in, std::span<Point> out) const override {
-    for (std::size_t i = 0; i < in.size(); ++i) out[i] = Self::kForwardIsIdeal ? Forward(in[i]) : Invert(in[i]);
+    for (std::size_t i = 0; i < in.size(); ++i)
+      out[i] = Self::kForwardIsIdeal ? Forward(in[i]) : Invert(in[i]);
   }
   void ToDistorted(std::span<const Point> in, std::span<Point> out) const override {
-    for (std::size_t i = 0; i < in.size(); ++i) out[i] = Self::kForwardIsIdeal ? Invert(in[i]) : Forward(in[i]);
+    for (std::size_t i = 0; i < in.size(); ++i)
+      out[i] = Self::kForwardIsIdeal ? Invert(in[i]) : Forward(in[i]);
   }
 
  private:
@@ -61,7 +63,8 @@ class OpenCvLens final : public OneWayLens<OpenCvLens> {
     for (int r = 0; r < 3; ++r)
       for (int c = 0; c < 3; ++c) {
         tilt_[r][c] = 0.0;
-        for (int k = 0; k < 3; ++k) tilt_[r][c] += proj[r][k] * rot[k][c];
+        for (int k = 0; k < 3; ++k)
+          tilt_[r][c] += proj[r][k] * rot[k][c];
       }
   }
 
@@ -70,10 +73,10 @@ class OpenCvLens final : public OneWayLens<OpenCvLens> {
     const double r2 = x * x + y * y, r4 = r2 * r2, r6 = r4 * r2;
     const double radial = (1.0 + t_.k1 * r2 + t_.k2 * r4 + t_.k3 * r6 + t_.k_r8 * r4 * r4) /
                           (1.0 + t_.k4 * r2 + t_.k5 * r4 + t_.k6 * r6);
-    double xd = x * radial + 2.0 * t_.p1 * x * y + t_.p2 * (r2 + 2.0 * x * x) + t_.s1 * r2 +
-                t_.s2 * r4;
-    double yd = y * radial + t_.p1 * (r2 + 2.0 * y * y) + 2.0 * t_.p2 * x * y + t_.s3 * r2 +
-                t_.s4 * r4;
+    double xd =
+        x * radial + 2.0 * t_.p1 * x * y + t_.p2 * (r2 + 2.0 * x * x) + t_.s1 * r2 + t_.s2 * r4;
+    double yd =
+        y * radial + t_.p1 * (r2 + 2.0 * y * y) + 2.0 * t_.p2 * x * y + t_.s3 * r2 + t_.s4 * r4;
     const double w = tilt_[2][0] * xd + tilt_[2][1] * yd + tilt_[2][2];
     const double inv = w != 0.0 ? 1.0 / w : 1.0;
     const double xt = inv * (tilt_[0][0] * xd + tilt_[0][1] * yd + tilt_[0][2]);

@@ -50,7 +50,8 @@ std::string Shortest(double value) {
 
 int LineAt(std::string_view text, std::size_t offset) {
   offset = std::min(offset, text.size());
-  return 1 + static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(offset), '\n'));
+  return 1 +
+         static_cast<int>(std::count(text.begin(), text.begin() + static_cast<long>(offset), '\n'));
 }
 
 std::string CameraTypeText(TCameraType type) {
@@ -63,7 +64,8 @@ std::string CameraTypeText(TCameraType type) {
 
 std::string JoinWords(const std::vector<std::string>& words) {
   std::string text;
-  for (const std::string& w : words) text += (text.empty() ? "" : ", ") + w;
+  for (const std::string& w : words)
+    text += (text.empty() ? "" : ", ") + w;
   return text;
 }
 

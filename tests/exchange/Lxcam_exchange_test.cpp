@@ -38,7 +38,8 @@ class LxcamExchange : public testing::Test {
     Result result;
     std::FILE* pipe = ::popen(command.c_str(), "r");
     char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;) result.out.append(buf, n);
+    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
+      result.out.append(buf, n);
     const int status = ::pclose(pipe);
     result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     std::ostringstream err;

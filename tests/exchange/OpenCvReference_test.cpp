@@ -17,7 +17,8 @@ std::string Yaml(const std::vector<double>& k, const std::vector<double>& d) {
   const auto matrix = [&](const char* key, const std::vector<double>& v, std::size_t rows) {
     text += std::string(key) + ": !!opencv-matrix\n   rows: " + std::to_string(rows) +
             "\n   cols: " + std::to_string(v.size() / rows) + "\n   dt: d\n   data: [";
-    for (std::size_t i = 0; i < v.size(); ++i) text += (i ? ", " : " ") + std::to_string(v[i]);
+    for (std::size_t i = 0; i < v.size(); ++i)
+      text += (i ? ", " : " ") + std::to_string(v[i]);
     text += " ]\n";
   };
   matrix("camera_matrix", k, 3);
@@ -30,7 +31,8 @@ double LargestRayError(const TExchangeCamera& camera, const std::vector<double>&
                        const std::vector<double>& d) {
   std::vector<cv::Point3d> rays;
   for (int j = -4; j <= 4; ++j)
-    for (int i = -5; i <= 5; ++i) rays.emplace_back(0.08 * i, 0.08 * j, 1.0);
+    for (int i = -5; i <= 5; ++i)
+      rays.emplace_back(0.08 * i, 0.08 * j, 1.0);
   std::vector<cv::Point2d> pixels;
   cv::projectPoints(rays, cv::Vec3d(), cv::Vec3d(), cv::Matx33d(k.data()), d, pixels);
   const lxcu::internal::ExchangeModel& m = camera.model();
@@ -57,7 +59,7 @@ TEST(OpenCvReference, AnExactImportSeesTheRaysOpenCvProjects) {
 
 TEST(OpenCvReference, TheFullModelMatchesOpenCvAndItsFitStaysClose) {
   // Rational, thin-prism and tilt terms: not term for term, so fitted.
-  const std::vector<double> d = {-0.21, 0.08,  0.0012, -0.0007, -0.015, 0.01, -0.02,
+  const std::vector<double> d = {-0.21, 0.08,  0.0012, -0.0007, -0.015, 0.01,  -0.02,
                                  0.005, 0.001, -0.002, 0.0015,  0.0005, 0.002, -0.001};
   const TExchangeImport imported = ImportCameraE(efOpenCv, Yaml(kMatrix, d), {});
   ASSERT_FALSE(imported.report.exact);
@@ -79,7 +81,8 @@ TEST(OpenCvReference, FileStorageReadsTheWrittenYamlAndXml) {
     fs["camera_matrix"] >> k;
     fs["distortion_coefficients"] >> coefficients;
     EXPECT_EQ(static_cast<int>(fs["image_width"]), 1280);
-    for (int i = 0; i < 9; ++i) EXPECT_TRUE(lxtest::Near(k.at<double>(i), kMatrix[i], 1e-14));
+    for (int i = 0; i < 9; ++i)
+      EXPECT_TRUE(lxtest::Near(k.at<double>(i), kMatrix[i], 1e-14));
     for (int i = 0; i < 5; ++i)
       EXPECT_TRUE(lxtest::Near(coefficients.at<double>(i), d[i], 1e-14)) << i;
   }

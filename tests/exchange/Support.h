@@ -51,10 +51,18 @@ inline void ExpectSameCamera(const TLxCameraInfo& a, const TLxCameraInfo& b,
                 {"pixel.y", a.pixel_size.y, b.pixel_size.y, false},
                 {"sym.x", d.symmetry_point.x, e.symmetry_point.x, true},
                 {"sym.y", d.symmetry_point.y, e.symmetry_point.y, true},
-                {"k1", d.k1, e.k1, false}, {"k2", d.k2, e.k2, false}, {"k3", d.k3, e.k3, false},
-                {"k4", d.k4, e.k4, false}, {"k5", d.k5, e.k5, false}, {"p1", d.p1, e.p1, false},
-                {"p2", d.p2, e.p2, false}, {"p3", d.p3, e.p3, false}, {"p4", d.p4, e.p4, false},
-                {"b1", d.b1, e.b1, false}, {"b2", d.b2, e.b2, false}, {"a1", d.a1, e.a1, false},
+                {"k1", d.k1, e.k1, false},
+                {"k2", d.k2, e.k2, false},
+                {"k3", d.k3, e.k3, false},
+                {"k4", d.k4, e.k4, false},
+                {"k5", d.k5, e.k5, false},
+                {"p1", d.p1, e.p1, false},
+                {"p2", d.p2, e.p2, false},
+                {"p3", d.p3, e.p3, false},
+                {"p4", d.p4, e.p4, false},
+                {"b1", d.b1, e.b1, false},
+                {"b2", d.b2, e.b2, false},
+                {"a1", d.a1, e.a1, false},
                 {"a2", d.a2, e.a2, false}};
   for (const auto& v : values)
     EXPECT_TRUE(v.position ? near_position(v.x, v.y) : Near(v.x, v.y, relative))
@@ -70,6 +78,27 @@ inline TExchangeImportOptions ReadBack(const TLxCameraInfo& camera,
   o.pixel_size_mm = camera.pixel_size.x == 1.0 ? 0.0 : camera.pixel_size.x;
   o.conventions = conventions;
   return o;
+}
+
+// Exports `camera` to `format` and imports the text back: the same camera
+// where the export was exact (the same record, for a formula record), else the deviation the report gave, measured
+// again by compare. Returns the export's report.
+inline TExchangeReport ExpectRoundTrip(TExchangeFormat format, const TLxCameraInfo& camera,
+                                       const TExchangeExportOptions& options = {}) {
+  const TExchangeExport written = ExportCameraE(format, camera, options);
+  const TExchangeImport back =
+      ImportCameraE(format, written.text, ReadBack(camera, options.conventions));
+  if (written.report.exact) {
+    EXPECT_TRUE(back.report.exact);
+    if (camera.distortion.type == dtFormula) ExpectSameCamera(camera, back.camera);
+    EXPECT_LT(CompareCamerasE(TExchangeCamera(camera), back.source).max_px, 1e-9);
+  } else {
+    const TCameraComparison measured = CompareCamerasE(TExchangeCamera(camera), back.source);
+    EXPECT_NEAR(measured.max_px, written.report.max_deviation_px, 1e-9);
+    if (!std::isnan(measured.max_um))
+      EXPECT_NEAR(measured.max_um, written.report.max_deviation_um, 1e-6);
+  }
+  return written.report;
 }
 
 inline constexpr TExchangeFormat kAllFormats[] = {efOpenCv, efColmap, efAgisoft,

@@ -9,10 +9,12 @@
 namespace lxcu::internal {
 namespace {
 
-const std::string kOriginSource =
+constexpr const char* kOriginSource =
     "assumed: cx, cy are offsets from the image centre W/2, H/2 in corner coordinates";
-const std::string kOrderSource = "Agisoft's current layout";
-const std::string kOlderOrderSource = "Agisoft Lens formula for the older layout";
+constexpr FormatConventions kConventions{poCorner, kOriginSource, toPhotogrammetric,
+                                         "Agisoft's current layout"};
+constexpr FormatConventions kOlderConventions{poCorner, kOriginSource, toOpenCv,
+                                              "Agisoft Lens formula for the older layout"};
 
 // The <calibration> to read and its <sensor> (null when standalone).
 std::pair<pugi::xml_node, pugi::xml_node> FindCalibration(const XmlDocument& xml,
@@ -60,9 +62,9 @@ FileCamera ReadAgisoft(std::string_view text, const TExchangeImportOptions& opti
   const auto [cal, sensor] = FindCalibration(xml, options.camera_id);
   FileCamera c;
   c.id = sensor ? sensor.attribute("label").value() : "";
-  const std::string projection =
-      cal.child("projection") ? XmlDocument::Text(cal.child("projection"))
-                              : std::string(cal.attribute("type").value());
+  const std::string projection = cal.child("projection")
+                                     ? XmlDocument::Text(cal.child("projection"))
+                                     : std::string(cal.attribute("type").value());
   if (projection != "frame")
     Fail("projection \"" + projection + "\" is not supported (frame is)", xml.Line(cal));
   ReadSize(xml, cal, c);
@@ -95,10 +97,7 @@ FileCamera ReadAgisoft(std::string_view text, const TExchangeImportOptions& opti
   for (const char* unsupported : {"p3", "p4"})
     if (xml.NumberOr(cal, unsupported, 0.0) != 0.0)
       Fail(std::string("<") + unsupported + "> is not supported", xml.Line(cal.child(unsupported)));
-  ReadPixelOrigin(c, options.conventions.pixel_origin, poCorner, kOriginSource);
-  TangentialOrder(c, t.p1, t.p2, options.conventions.tangential,
-                  older ? toOpenCv : toPhotogrammetric, toOpenCv,
-                  older ? kOlderOrderSource : kOrderSource);
+  ReadConventions(c, older ? kOlderConventions : kConventions, options.conventions);
   if (older && options.conventions.tangential == toFormat)
     c.warnings.push_back(
         "the older layout's tangential order is disputed; compare with --tangential "
@@ -107,10 +106,8 @@ FileCamera ReadAgisoft(std::string_view text, const TExchangeImportOptions& opti
 }
 
 std::string WriteAgisoft(FileCamera& c, const TExchangeExportOptions& options) {
-  WritePixelOrigin(c, options.conventions.pixel_origin, poCorner, kOriginSource);
-  NormalizedTerms& t = c.terms;
-  TangentialOrder(c, t.p1, t.p2, options.conventions.tangential, toPhotogrammetric, toOpenCv,
-                  kOrderSource);
+  WriteConventions(c, kConventions, options.conventions);
+  const NormalizedTerms& t = c.terms;
   pugi::xml_document doc;
   AddDeclaration(doc, "UTF-8");
   pugi::xml_node cal = doc.append_child("calibration");
@@ -121,7 +118,7 @@ std::string WriteAgisoft(FileCamera& c, const TExchangeExportOptions& options) {
   AddText(cal, "cx", Shortest(c.pp.x - static_cast<double>(c.width) / 2.0));
   AddText(cal, "cy", Shortest(c.pp.y - static_cast<double>(c.height) / 2.0));
   if (c.fx != c.fy) AddText(cal, "b1", Shortest(c.fx - c.fy));
-  const std::pair<const char*, double> terms[] = {{"k1", t.k1}, {"k2", t.k2}, {"k3", t.k3},
+  const std::pair<const char*, double> terms[] = {{"k1", t.k1},   {"k2", t.k2}, {"k3", t.k3},
                                                   {"k4", t.k_r8}, {"p1", t.p1}, {"p2", t.p2}};
   for (const auto& [name, value] : terms)
     if (value != 0.0 || name[1] != '4') AddText(cal, name, Shortest(value));

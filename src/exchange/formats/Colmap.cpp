@@ -13,10 +13,10 @@ constexpr auto kMmToCam = TLxCameraDistortion::dirMmToCam;
 struct ColmapModel {
   const char* name;
   std::size_t params;
-  bool one_focal;       // f rather than fx fy
-  std::size_t radial;   // k1 … k_radial
-  bool tangential;      // p1 p2
-  bool full;            // k3 k4 k5 k6 follow p1 p2
+  bool one_focal;      // f rather than fx fy
+  std::size_t radial;  // k1 … k_radial
+  bool tangential;     // p1 p2
+  bool full;           // k3 k4 k5 k6 follow p1 p2
 };
 constexpr ColmapModel kModels[] = {
     {"SIMPLE_PINHOLE", 3, true, 0, false, false}, {"PINHOLE", 4, false, 0, false, false},
@@ -41,7 +41,8 @@ std::vector<Line> CameraLines(std::string_view text) {
   for (int number = 1; std::getline(in, line); ++number) {
     std::istringstream words(line);
     Line l{number, {}};
-    for (std::string w; words >> w;) l.words.push_back(w);
+    for (std::string w; words >> w;)
+      l.words.push_back(w);
     if (!l.words.empty() && l.words[0][0] != '#') lines.push_back(std::move(l));
   }
   return lines;
@@ -90,8 +91,8 @@ FileCamera ReadLine(const Line& line) {
   return c;
 }
 
-const std::string kOriginSource = "COLMAP: the top-left image corner is (0, 0)";
-const std::string kOrderSource = "COLMAP's models follow OpenCV's";
+constexpr FormatConventions kConventions{poCorner, "COLMAP: the top-left image corner is (0, 0)",
+                                         toOpenCv, "COLMAP's models follow OpenCV's"};
 
 }  // namespace
 
@@ -113,16 +114,12 @@ FileCamera ReadColmap(std::string_view text, const TExchangeImportOptions& optio
   }
   FileCamera c = ReadLine(lines[PickCamera(ids, options.camera_id, "camera")]);
   ResolveImageSize(c, options);
-  ReadPixelOrigin(c, options.conventions.pixel_origin, poCorner, kOriginSource);
-  TangentialOrder(c, c.terms.p1, c.terms.p2, options.conventions.tangential, toOpenCv, toOpenCv,
-                  kOrderSource);
+  ReadConventions(c, kConventions, options.conventions);
   return c;
 }
 
 std::string WriteColmap(FileCamera& c, const TExchangeExportOptions& options) {
-  WritePixelOrigin(c, options.conventions.pixel_origin, poCorner, kOriginSource);
-  TangentialOrder(c, c.terms.p1, c.terms.p2, options.conventions.tangential, toOpenCv, toOpenCv,
-                  kOrderSource);
+  WriteConventions(c, kConventions, options.conventions);
   const ColmapModel& m = *FindModel(c.model);
   std::vector<double> p = {c.fx};
   if (!m.one_focal) p.push_back(c.fy);
@@ -137,7 +134,8 @@ std::string WriteColmap(FileCamera& c, const TExchangeExportOptions& options) {
       "#   CAMERA_ID, MODEL, WIDTH, HEIGHT, PARAMS[]\n"
       "# Number of cameras: 1\n1 " +
       c.model + " " + std::to_string(c.width) + " " + std::to_string(c.height);
-  for (const double v : p) text += " " + Shortest(v);
+  for (const double v : p)
+    text += " " + Shortest(v);
   return text + "\n";
 }
 

@@ -10,13 +10,13 @@ namespace {
 constexpr auto kMmToCam = TLxCameraDistortion::dirMmToCam;
 constexpr unsigned kRadial5 = kRadial3 | kK4 | kK5;
 using Coefficient = double TLxCameraDistortion::*;
-constexpr Coefficient kRadialTerms[] = {
-    &TLxCameraDistortion::k1, &TLxCameraDistortion::k2, &TLxCameraDistortion::k3,
-    &TLxCameraDistortion::k4, &TLxCameraDistortion::k5};
+constexpr Coefficient kRadialTerms[] = {&TLxCameraDistortion::k1, &TLxCameraDistortion::k2,
+                                        &TLxCameraDistortion::k3, &TLxCameraDistortion::k4,
+                                        &TLxCameraDistortion::k5};
 
-const std::string kOriginSource =
-    "assumed: MicMac's sources do not say; integer coordinates taken as pixel centres";
-const std::string kOrderSource = "MicMac's ModPhgrStd";
+constexpr FormatConventions kConventions{
+    poCenter, "assumed: MicMac's sources do not say; integer coordinates taken as pixel centres",
+    toPhotogrammetric, "MicMac's ModPhgrStd"};
 
 Point Pair(const XmlDocument& xml, const pugi::xml_node& node) {
   const std::vector<double> v = xml.Numbers(node, 2);
@@ -36,8 +36,10 @@ void ReadRadial(const XmlDocument& xml, const pugi::xml_node& radial, TLxCameraD
 void WriteRadial(pugi::xml_node& parent, const TLxCameraDistortion& d) {
   AddText(parent, "CDist", Shortest(d.symmetry_point.x) + " " + Shortest(d.symmetry_point.y));
   std::size_t n = std::size(kRadialTerms);
-  while (n > 1 && d.*kRadialTerms[n - 1] == 0.0) --n;
-  for (std::size_t i = 0; i < n; ++i) AddText(parent, "CoeffDist", Shortest(d.*kRadialTerms[i]));
+  while (n > 1 && d.*kRadialTerms[n - 1] == 0.0)
+    --n;
+  for (std::size_t i = 0; i < n; ++i)
+    AddText(parent, "CoeffDist", Shortest(d.*kRadialTerms[i]));
 }
 
 }  // namespace
@@ -90,21 +92,14 @@ FileCamera ReadMicMac(std::string_view text, const TExchangeImportOptions& optio
              "> is not supported (ModRad, ModPhgrStd are)",
          xml.Line(dist));
   }
-  ReadPixelOrigin(c, options.conventions.pixel_origin, poCenter, kOriginSource);
-  d.symmetry_point = d.symmetry_point + (c.pp - Pair(xml, cic.child("PP")));
-  TangentialOrder(c, d.p1, d.p2, options.conventions.tangential, toPhotogrammetric,
-                  toPhotogrammetric, kOrderSource);
+  ReadConventions(c, kConventions, options.conventions);
   c.conventions.push_back("units: coefficients in pixels, about the distortion centre CDist");
   return c;
 }
 
 std::string WriteMicMac(FileCamera& c, const TExchangeExportOptions& options) {
-  TLxCameraDistortion& d = c.pixel.formula;
-  const Point corner_pp = c.pp;
-  WritePixelOrigin(c, options.conventions.pixel_origin, poCenter, kOriginSource);
-  d.symmetry_point = d.symmetry_point + (c.pp - corner_pp);
-  TangentialOrder(c, d.p1, d.p2, options.conventions.tangential, toPhotogrammetric,
-                  toPhotogrammetric, kOrderSource);
+  WriteConventions(c, kConventions, options.conventions);
+  const TLxCameraDistortion& d = c.pixel.formula;
   pugi::xml_document doc;
   AddDeclaration(doc, "");
   pugi::xml_node cic = doc.append_child("ExportAPERO").append_child("CalibrationInternConique");

@@ -63,8 +63,7 @@ class YamlStorage final : public Storage {
       entry.rows = Count(node, "rows", key);
       entry.cols = Count(node, "cols", key);
       const YAML::Node data = node["data"];
-      if (!data || !data.IsSequence())
-        Fail(key + " has no data list", entry.line);
+      if (!data || !data.IsSequence()) Fail(key + " has no data list", entry.line);
       entry.data = Scalars(data, key + " data");
     }
     return entry;
@@ -84,7 +83,8 @@ class YamlStorage final : public Storage {
   static std::vector<std::string> Scalars(const YAML::Node& list, const std::string& what) {
     std::vector<std::string> items;
     for (const YAML::Node& item : list) {
-      if (!item.IsScalar()) Fail(what + " holds an item that is not a number", item.Mark().line + 1);
+      if (!item.IsScalar())
+        Fail(what + " holds an item that is not a number", item.Mark().line + 1);
       items.push_back(item.Scalar());
     }
     return items;
@@ -108,10 +108,10 @@ class XmlStorage final : public Storage {
     entry.line = xml_.Line(node);
     if (std::string_view(node.attribute("type_id").value()) == "opencv-matrix") {
       entry.matrix = true;
-      entry.rows = ParseCount(XmlDocument::Text(xml_.Child(node, "rows")), key + " rows",
-                              entry.line);
-      entry.cols = ParseCount(XmlDocument::Text(xml_.Child(node, "cols")), key + " cols",
-                              entry.line);
+      entry.rows =
+          ParseCount(XmlDocument::Text(xml_.Child(node, "rows")), key + " rows", entry.line);
+      entry.cols =
+          ParseCount(XmlDocument::Text(xml_.Child(node, "cols")), key + " cols", entry.line);
       entry.data = Words(XmlDocument::Text(xml_.Child(node, "data")));
     } else {
       entry.scalar = XmlDocument::Text(node);
@@ -156,7 +156,8 @@ std::vector<double> MatrixValues(const Entry& e, const std::string& key) {
              " x " + std::to_string(e.cols),
          e.line);
   std::vector<double> values;
-  for (const std::string& text : e.data) values.push_back(ParseNumber(text, key, e.line));
+  for (const std::string& text : e.data)
+    values.push_back(ParseNumber(text, key, e.line));
   return values;
 }
 
@@ -205,7 +206,8 @@ void ReadCoefficients(const Entry& e, const std::string& key, FileCamera& c) {
 
 // OpenCV's number form: "1." for whole numbers, 17 significant digits otherwise.
 std::string Number(double v) {
-  if (v == std::trunc(v) && std::abs(v) < 1e9) return std::to_string(static_cast<long long>(v)) + ".";
+  if (v == std::trunc(v) && std::abs(v) < 1e9)
+    return std::to_string(static_cast<long long>(v)) + ".";
   char buf[40];
   const auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::scientific, 16);
   return std::string(buf, res.ptr);
@@ -213,8 +215,8 @@ std::string Number(double v) {
 
 std::vector<double> Coefficients(const FileCamera& c) {
   const NormalizedTerms& t = c.terms;
-  std::vector<double> d = {t.k1, t.k2, t.p1, t.p2, t.k3, t.k4, t.k5,  t.k6,
-                           t.s1, t.s2, t.s3, t.s4, t.tau_x, t.tau_y};
+  std::vector<double> d = {t.k1, t.k2, t.p1, t.p2, t.k3, t.k4,    t.k5,
+                           t.k6, t.s1, t.s2, t.s3, t.s4, t.tau_x, t.tau_y};
   d.resize(std::stoul(c.model));
   return d;
 }
@@ -244,12 +246,13 @@ void XmlMatrix(pugi::xml_node& root, const char* key, std::size_t rows, std::siz
   AddText(m, "cols", std::to_string(cols));
   AddText(m, "dt", "d");
   std::string data;
-  for (const double v : values) data += (data.empty() ? "" : " ") + Number(v);
+  for (const double v : values)
+    data += (data.empty() ? "" : " ") + Number(v);
   AddText(m, "data", data);
 }
 
-const std::string kOriginSource = "OpenCV: integer coordinates are pixel centres";
-const std::string kOrderSource = "OpenCV's distortion model";
+constexpr FormatConventions kConventions{poCenter, "OpenCV: integer coordinates are pixel centres",
+                                         toOpenCv, "OpenCV's distortion model"};
 
 }  // namespace
 
@@ -275,7 +278,9 @@ FileCamera ReadOpenCv(std::string_view text, const TExchangeImportOptions& optio
       pairs.push_back(&pair);
     }
   if (ids.empty())
-    Fail("no camera matrix: the file has none of camera_matrix, Camera_Matrix, cameraMatrix, M1, M2");
+    Fail(
+        "no camera matrix: the file has none of camera_matrix, Camera_Matrix, cameraMatrix, M1, "
+        "M2");
   const KeyPair& pair = *pairs[PickCamera(ids, options.camera_id, "camera matrix")];
 
   FileCamera c;
@@ -289,16 +294,12 @@ FileCamera ReadOpenCv(std::string_view text, const TExchangeImportOptions& optio
   ReadCoefficients(coefficients, pair.coefficients, c);
   if (c.skew != 0.0)
     c.warnings.push_back("the camera matrix has a skew term, which OpenCV's functions ignore");
-  ReadPixelOrigin(c, options.conventions.pixel_origin, poCenter, kOriginSource);
-  TangentialOrder(c, c.terms.p1, c.terms.p2, options.conventions.tangential, toOpenCv, toOpenCv,
-                  kOrderSource);
+  ReadConventions(c, kConventions, options.conventions);
   return c;
 }
 
 std::string WriteOpenCv(FileCamera& c, const TExchangeExportOptions& options) {
-  WritePixelOrigin(c, options.conventions.pixel_origin, poCenter, kOriginSource);
-  TangentialOrder(c, c.terms.p1, c.terms.p2, options.conventions.tangential, toOpenCv, toOpenCv,
-                  kOrderSource);
+  WriteConventions(c, kConventions, options.conventions);
   const std::vector<double> k = {c.fx, 0.0, c.pp.x, 0.0, c.fy, c.pp.y, 0.0, 0.0, 1.0};
   const std::vector<double> d = Coefficients(c);
   if (options.xml) {
@@ -313,7 +314,8 @@ std::string WriteOpenCv(FileCamera& c, const TExchangeExportOptions& options) {
   }
   return "%YAML:1.0\n---\nimage_width: " + std::to_string(c.width) +
          "\nimage_height: " + std::to_string(c.height) + "\n" +
-         YamlMatrix("camera_matrix", 3, 3, k) + YamlMatrix("distortion_coefficients", d.size(), 1, d);
+         YamlMatrix("camera_matrix", 3, 3, k) +
+         YamlMatrix("distortion_coefficients", d.size(), 1, d);
 }
 
 }  // namespace lxcu::internal

@@ -14,10 +14,11 @@ namespace {
 using Json = nlohmann::json;
 constexpr auto kMmToCam = TLxCameraDistortion::dirMmToCam;
 
-const std::string kOriginSource =
+constexpr FormatConventions kConventions{
+    poCorner,
     "OpenSfM: normalised coordinates have their origin at the image centre, W/2, H/2 in corner "
-    "coordinates";
-const std::string kOrderSource = "OpenSfM's brown model follows OpenCV's";
+    "coordinates",
+    toOpenCv, "OpenSfM's brown model follows OpenCV's"};
 
 double Number(const Json& camera, const std::string& key, const std::string& id) {
   const auto it = camera.find(key);
@@ -40,11 +41,13 @@ std::vector<std::pair<std::string, const Json*>> Cameras(const Json& doc) {
   std::vector<std::pair<std::string, const Json*>> cameras;
   const auto add = [&](const Json& object) {
     if (!object.is_object()) Fail("\"cameras\" must be an object of cameras by key");
-    for (const auto& [key, camera] : object.items()) {
-      if (std::any_of(cameras.begin(), cameras.end(), [&](const auto& c) { return c.first == key; }))
+    for (const auto& item : object.items()) {
+      const std::string& key = item.key();
+      if (std::any_of(cameras.begin(), cameras.end(),
+                      [&](const auto& c) { return c.first == key; }))
         continue;
-      if (!camera.is_object()) Fail("camera \"" + key + "\" is not an object");
-      cameras.emplace_back(key, &camera);
+      if (!item.value().is_object()) Fail("camera \"" + key + "\" is not an object");
+      cameras.emplace_back(key, &item.value());
     }
   };
   if (doc.is_array()) {
@@ -77,7 +80,8 @@ FileCamera ReadOpenSfm(std::string_view text, const TExchangeImportOptions& opti
   }
   const auto cameras = Cameras(doc);
   std::vector<std::string> ids;
-  for (const auto& camera : cameras) ids.push_back(camera.first);
+  for (const auto& camera : cameras)
+    ids.push_back(camera.first);
   const auto& [id, camera] = cameras[PickCamera(ids, options.camera_id, "camera")];
   const Json& j = *camera;
 
@@ -107,19 +111,17 @@ FileCamera ReadOpenSfm(std::string_view text, const TExchangeImportOptions& opti
     t.p1 = Number(j, "p1", id);
     t.p2 = Number(j, "p2", id);
   }
-  ReadPixelOrigin(c, options.conventions.pixel_origin, poCorner, kOriginSource);
-  TangentialOrder(c, t.p1, t.p2, options.conventions.tangential, toOpenCv, toOpenCv,
-                  kOrderSource);
-  c.conventions.push_back("units: focal lengths and principal point offsets are in units of the "
-                          "image's larger side, " + Shortest(size) + " px");
+  ReadConventions(c, kConventions, options.conventions);
+  c.conventions.push_back(
+      "units: focal lengths and principal point offsets are in units of the "
+      "image's larger side, " +
+      Shortest(size) + " px");
   return c;
 }
 
 std::string WriteOpenSfm(FileCamera& c, const TExchangeExportOptions& options) {
-  WritePixelOrigin(c, options.conventions.pixel_origin, poCorner, kOriginSource);
-  NormalizedTerms& t = c.terms;
-  TangentialOrder(c, t.p1, t.p2, options.conventions.tangential, toOpenCv, toOpenCv,
-                  kOrderSource);
+  WriteConventions(c, kConventions, options.conventions);
+  const NormalizedTerms& t = c.terms;
   const double size = static_cast<double>(std::max(c.width, c.height));
   nlohmann::ordered_json camera;
   camera["projection_type"] = c.model;
@@ -134,8 +136,8 @@ std::string WriteOpenSfm(FileCamera& c, const TExchangeExportOptions& options) {
     camera["focal_y"] = c.fy / size;
     camera["c_x"] = (c.pp.x - static_cast<double>(c.width) / 2.0) / size;
     camera["c_y"] = (c.pp.y - static_cast<double>(c.height) / 2.0) / size;
-    for (const auto& [key, value] : {std::pair{"k1", t.k1}, {"k2", t.k2}, {"p1", t.p1},
-                                     {"p2", t.p2}, {"k3", t.k3}})
+    for (const auto& [key, value] :
+         {std::pair{"k1", t.k1}, {"k2", t.k2}, {"p1", t.p1}, {"p2", t.p2}, {"k3", t.k3}})
       camera[key] = value;
   }
   nlohmann::ordered_json doc;

@@ -14,9 +14,17 @@ namespace {
 constexpr auto kMmToCam = TLxCameraDistortion::dirMmToCam;
 constexpr auto kCamToMm = TLxCameraDistortion::dirCamToMm;
 
-const std::string kOriginSource = "tsai: cu, cv are measured from the upper-left image corner";
-const std::string kOrderSource = "the tsai TSAI model follows OpenCV's";
-const std::string kPhotometrixOrderSource = "the tsai Photometrix model";
+constexpr const char* kOriginSource = "tsai: cu, cv are measured from the upper-left image corner";
+
+// BrownConrady's tangential terms are not p1, p2 of either order.
+const FormatConventions& ConventionsOf(const std::string& model) {
+  static constexpr FormatConventions kTsai{poCorner, kOriginSource, toOpenCv,
+                                           "the tsai TSAI model follows OpenCV's"};
+  static constexpr FormatConventions kPhotometrix{poCorner, kOriginSource, toPhotogrammetric,
+                                                  "the tsai Photometrix model"};
+  static constexpr FormatConventions kBrownConrady{poCorner, kOriginSource, toFormat, ""};
+  return model == "Photometrix" ? kPhotometrix : model == "BrownConrady" ? kBrownConrady : kTsai;
+}
 
 struct Value {
   std::vector<double> numbers;
@@ -128,9 +136,7 @@ FileCamera ReadTsai(std::string_view text, const TExchangeImportOptions& options
     n.p1 = tsai ? Get(t.params, "p1", line) : 0.0;
     n.p2 = tsai ? Get(t.params, "p2", line) : 0.0;
     n.k3 = tsai ? Get(t.params, "k3", line, false) : 0.0;
-    ReadPixelOrigin(c, options.conventions.pixel_origin, poCorner, kOriginSource);
-    TangentialOrder(c, n.p1, n.p2, options.conventions.tangential, toOpenCv, toOpenCv,
-                    kOrderSource);
+    ReadConventions(c, ConventionsOf(t.model), options.conventions);
     return c;
   }
   const bool photometrix = t.model == "Photometrix";
@@ -153,38 +159,32 @@ FileCamera ReadTsai(std::string_view text, const TExchangeImportOptions& options
     d.p2 = p2 * pitch;
     if (Get(t.params, "b1", line) != 0.0 || Get(t.params, "b2", line) != 0.0)
       c.warnings.push_back("b1, b2 are left out, as the tsai Photometrix model leaves them");
-    TangentialOrder(c, d.p1, d.p2, options.conventions.tangential, toPhotogrammetric,
-                    toPhotogrammetric, kPhotometrixOrderSource);
   } else {
     c.pp = d.symmetry_point;  // the model takes xp, yp out of the corrected point
     c.pixel.bc_p1 = p1 * pitch;
     c.pixel.bc_p2 = p2 * std::pow(pitch, 3);
     c.pixel.bc_phi = Get(t.params, "phi", line);
   }
-  const Point before = c.pp;
-  ReadPixelOrigin(c, options.conventions.pixel_origin, poCorner, kOriginSource);
-  d.symmetry_point = d.symmetry_point + (c.pp - before);
-  c.conventions.push_back("units: lengths in pitch units divided by the pitch " +
-                          Shortest(pitch) + " give pixels");
+  ReadConventions(c, ConventionsOf(t.model), options.conventions);
+  c.conventions.push_back("units: lengths in pitch units divided by the pitch " + Shortest(pitch) +
+                          " give pixels");
   return c;
 }
 
 std::string WriteTsai(FileCamera& c, const TExchangeExportOptions& options) {
   const double pitch = c.pixel_mm > 0.0 ? c.pixel_mm : 1.0;
-  TLxCameraDistortion& d = c.pixel.formula;
-  const Point before = c.pp;
-  WritePixelOrigin(c, options.conventions.pixel_origin, poCorner, kOriginSource);
-  d.symmetry_point = d.symmetry_point + (c.pp - before);
-  const auto line = [](const char* key, double v) { return std::string(key) + " = " + Shortest(v) + "\n"; };
+  WriteConventions(c, ConventionsOf(c.model), options.conventions);
+  const TLxCameraDistortion& d = c.pixel.formula;
+  const auto line = [](const char* key, double v) {
+    return std::string(key) + " = " + Shortest(v) + "\n";
+  };
   std::string text = "VERSION_3\n" + line("fu", c.fx * pitch) + line("fv", c.fy * pitch) +
                      line("cu", c.pp.x * pitch) + line("cv", c.pp.y * pitch) +
                      "u_direction = 1 0 0\nv_direction = 0 1 0\nw_direction = 0 0 1\n"
                      "C = 0 0 0\nR = 1 0 0 0 1 0 0 0 1\n" +
                      line("pitch", pitch) + c.model + "\n";
   if (c.normalized) {
-    NormalizedTerms& n = c.terms;
-    TangentialOrder(c, n.p1, n.p2, options.conventions.tangential, toOpenCv, toOpenCv,
-                    kOrderSource);
+    const NormalizedTerms& n = c.terms;
     return text + line("k1", n.k1) + line("k2", n.k2) + line("p1", n.p1) + line("p2", n.p2) +
            line("k3", n.k3);
   }
@@ -192,8 +192,6 @@ std::string WriteTsai(FileCamera& c, const TExchangeExportOptions& options) {
   text += line("xp", xp.x) + line("yp", xp.y) + line("k1", d.k1 / std::pow(pitch, 2)) +
           line("k2", d.k2 / std::pow(pitch, 4)) + line("k3", d.k3 / std::pow(pitch, 6));
   if (c.model == std::string("BrownConrady")) return text + "p1 = 0\np2 = 0\nphi = 0\n";
-  TangentialOrder(c, d.p1, d.p2, options.conventions.tangential, toPhotogrammetric,
-                  toPhotogrammetric, kPhotometrixOrderSource);
   return text + line("p1", d.p1 / pitch) + line("p2", d.p2 / pitch) + "b1 = 0\nb2 = 0\n";
 }
 

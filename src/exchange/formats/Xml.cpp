@@ -21,8 +21,7 @@ int XmlDocument::Line(const pugi::xml_node& node) const {
 
 pugi::xml_node XmlDocument::Child(const pugi::xml_node& parent, const char* name) const {
   const pugi::xml_node child = parent.child(name);
-  if (!child)
-    Fail("<" + std::string(parent.name()) + "> has no <" + name + ">", Line(parent));
+  if (!child) Fail("<" + std::string(parent.name()) + "> has no <" + name + ">", Line(parent));
   return child;
 }
 
@@ -40,9 +39,9 @@ std::vector<double> XmlDocument::Numbers(const pugi::xml_node& node, std::size_t
   const std::string what = "<" + std::string(node.name()) + ">";
   std::vector<double> values = ParseNumbers(node.child_value(), what, Line(node));
   if (values.size() != count)
-    Fail(what + " holds " + std::to_string(values.size()) + " numbers, not " +
-             std::to_string(count),
-         Line(node));
+    Fail(
+        what + " holds " + std::to_string(values.size()) + " numbers, not " + std::to_string(count),
+        Line(node));
   return values;
 }
 

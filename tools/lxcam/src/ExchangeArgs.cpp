@@ -69,7 +69,8 @@ TExchangeImportOptions ImportArgs::Options() const {
                   std::from_chars(begin, begin + x, o.image_width).ptr == begin + x &&
                   std::from_chars(begin + x + 1, end, o.image_height).ptr == end &&
                   o.image_width > 0 && o.image_height > 0;
-  if (!ok) throw InputError("--image-size must be WxH in pixels, such as 1024x768, not " + image_size);
+  if (!ok)
+    throw InputError("--image-size must be WxH in pixels, such as 1024x768, not " + image_size);
   return o;
 }
 

@@ -54,9 +54,11 @@ Subcommand AddCompareCommand(CLI::App& root) {
       "measured by the file's own model, also where an import would have to fit it. Formats: " +
       [] {
         std::string names;
-        for (const std::string& n : ExchangeFormatNames()) names += (names.empty() ? "" : ", ") + n;
+        for (const std::string& n : ExchangeFormatNames())
+          names += (names.empty() ? "" : ", ") + n;
         return names;
-      }() + ".");
+      }() +
+      ".");
   return {app, [args] {
             TExchangeImportOptions options = args->import.Options();
             options.camera_id = args->camera_a;

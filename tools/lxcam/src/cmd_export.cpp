@@ -16,8 +16,8 @@ Subcommand AddExportCommand(CLI::App& root) {
     bool json = false;
   };
   auto args = std::make_shared<Args>();
-  CLI::App* app = root.add_subcommand(
-      "export", "Writes a camera document as another tool's calibration file");
+  CLI::App* app =
+      root.add_subcommand("export", "Writes a camera document as another tool's calibration file");
   app->add_option("FORMAT", args->format, "Format to write")
       ->required()
       ->check(CLI::IsMember(ExchangeFormatNames()));

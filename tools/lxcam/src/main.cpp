@@ -18,9 +18,9 @@ int main(int argc, char** argv) {
       "its input unless --force is given. Run \"lxcam COMMAND --help\" for a command's options.\n"
       "Exit status: 0 ok, 1 measurements not ready (check), 2 bad input.");
   const std::vector<Subcommand> commands = {
-      AddInfoCommand(app),  AddTransformCommand(app), AddConvertCommand(app), AddScaleCommand(app),
-      AddCheckCommand(app), AddNewCommand(app),       AddPlotCommand(app),    AddDemoCommand(app),
-      AddImportCommand(app), AddExportCommand(app), AddCompareCommand(app)};
+      AddInfoCommand(app),   AddTransformCommand(app), AddConvertCommand(app), AddScaleCommand(app),
+      AddCheckCommand(app),  AddNewCommand(app),       AddPlotCommand(app),    AddDemoCommand(app),
+      AddImportCommand(app), AddExportCommand(app),    AddCompareCommand(app)};
 
   try {
     app.parse(argc, argv);
