@@ -3,7 +3,6 @@
 
 #include <bit>
 #include <cmath>
-#include <cstdio>
 
 #include <nlohmann/json.hpp>
 
@@ -112,13 +111,8 @@ const ExchangeModel& TExchangeCamera::model() const {
 std::string ExchangeReportText(const TExchangeReport& r) {
   std::string text = (r.exact ? "exact" : "fitted") + std::string(": model ") + r.model;
   if (!r.exact) {
-    char deviation[128];
-    std::snprintf(deviation, sizeof deviation, "; largest deviation %.4f px", r.max_deviation_px);
-    text += deviation;
-    if (!std::isnan(r.max_deviation_um)) {
-      std::snprintf(deviation, sizeof deviation, " = %.3f um", r.max_deviation_um);
-      text += deviation;
-    }
+    text += "; largest deviation " + Fixed(r.max_deviation_px, 4) + " px";
+    if (!std::isnan(r.max_deviation_um)) text += " = " + Fixed(r.max_deviation_um, 3) + " um";
     text += " over the " + r.frame;
   }
   text += "\n";
@@ -195,15 +189,10 @@ TExchangeExport ExportCameraE(TExchangeFormat format, const TLxCameraInfo& camer
 }
 
 std::string CameraComparisonText(const TCameraComparison& c) {
-  char text[256];
-  std::snprintf(text, sizeof text, "largest deviation %.4f px", c.max_px);
-  std::string line = text;
-  if (!std::isnan(c.max_um)) {
-    std::snprintf(text, sizeof text, " = %.3f um", c.max_um);
-    line += text;
-  }
-  std::snprintf(text, sizeof text, " at pixel (%.1f, %.1f) over the ", c.at_px.x, c.at_px.y);
-  line += text + c.frame;
+  std::string line = "largest deviation " + Fixed(c.max_px, 4) + " px";
+  if (!std::isnan(c.max_um)) line += " = " + Fixed(c.max_um, 3) + " um";
+  line +=
+      " at pixel (" + Fixed(c.at_px.x, 1) + ", " + Fixed(c.at_px.y, 1) + ") over the " + c.frame;
   if (c.unsolved > 0) line += "; " + std::to_string(c.unsolved) + " points could not be compared";
   return line + "\n";
 }

@@ -48,6 +48,12 @@ std::string Shortest(double value) {
   return std::string(buf, res.ptr);
 }
 
+std::string Fixed(double value, int decimals) {
+  char buf[352];  // room for the largest double in fixed notation
+  const auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals);
+  return std::string(buf, res.ptr);
+}
+
 int LineAt(std::string_view text, std::size_t offset) {
   offset = std::min(offset, text.size());
   return 1 +

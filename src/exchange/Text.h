@@ -28,6 +28,9 @@ std::vector<double> ParseNumbers(std::string_view text, const std::string& what,
 // The shortest text that reads back to `value` ("0.1", "-3.2e-06").
 std::string Shortest(double value);
 
+// Fixed-point text with `decimals` digits after the point ("0.0608").
+std::string Fixed(double value, int decimals);
+
 // The 1-based line of byte `offset` in `text`.
 int LineAt(std::string_view text, std::size_t offset);
 

@@ -5,6 +5,8 @@
 #include <opencv2/calib3d.hpp>
 #include <opencv2/core.hpp>
 
+#include <charconv>
+
 #include "Model.h"
 #include "Support.h"
 
@@ -12,13 +14,18 @@ namespace {
 
 using lxcu::internal::Point;
 
+std::string Text(double v) {  // whatever the locale
+  char buf[32];
+  return std::string(buf, std::to_chars(buf, buf + sizeof buf, v).ptr);
+}
+
 std::string Yaml(const std::vector<double>& k, const std::vector<double>& d) {
   std::string text = "%YAML:1.0\n---\nimage_width: 1280\nimage_height: 960\n";
   const auto matrix = [&](const char* key, const std::vector<double>& v, std::size_t rows) {
     text += std::string(key) + ": !!opencv-matrix\n   rows: " + std::to_string(rows) +
             "\n   cols: " + std::to_string(v.size() / rows) + "\n   dt: d\n   data: [";
     for (std::size_t i = 0; i < v.size(); ++i)
-      text += (i ? ", " : " ") + std::to_string(v[i]);
+      text += (i ? ", " : " ") + Text(v[i]);
     text += " ]\n";
   };
   matrix("camera_matrix", k, 3);

@@ -95,8 +95,9 @@ inline TExchangeReport ExpectRoundTrip(TExchangeFormat format, const TLxCameraIn
   } else {
     const TCameraComparison measured = CompareCamerasE(TExchangeCamera(camera), back.source);
     EXPECT_NEAR(measured.max_px, written.report.max_deviation_px, 1e-9);
-    if (!std::isnan(measured.max_um))
+    if (!std::isnan(measured.max_um)) {
       EXPECT_NEAR(measured.max_um, written.report.max_deviation_um, 1e-6);
+    }
   }
   return written.report;
 }
