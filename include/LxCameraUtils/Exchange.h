@@ -140,9 +140,11 @@ class LXCAMERAUTILS_API TExchangeCamera {
   // with digital_camera_origin Center, sensor_dims and pixel_size above 0,
   // and a focus above 0.
   explicit TExchangeCamera(const TLxCameraInfo& camera);
+  // The library's own: a camera of its internal model (imports, tests).
   explicit TExchangeCamera(std::shared_ptr<const lxcu::internal::ExchangeModel> model);
 
   bool empty() const noexcept { return model_ == nullptr; }
+  // The internal model; raises TExchangeError when empty.
   const lxcu::internal::ExchangeModel& model() const;
 
  private:

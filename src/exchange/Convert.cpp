@@ -111,6 +111,53 @@ void CheckFileCamera(const FileCamera& fc) {
     Fail("fx and fy differ, which the " + fc.model + " distortion in pixel units cannot take");
 }
 
+// Sets c.distortion to the file's distortion where the formula holds it term
+// for term, and returns the file's own model (null then) where it does not.
+std::shared_ptr<const Lens> FileDistortion(const FileCamera& fc, const Sensor& sensor,
+                                           TLxCameraInfo& c, std::vector<std::string>& notes) {
+  if (fc.normalized) {
+    c.distortion = NormalizedToFormula(fc.terms, c.focus, c.principal_point);
+    notes.push_back(
+        "units: coefficients on normalised coordinates X/Z, scaled by the focal length " +
+        Shortest(c.focus) + (sensor.pixel_units ? " px" : " mm"));
+    notes.push_back("direction: the model runs ideal -> distorted, stored as direction MmToCam");
+    notes.push_back(
+        "tangential: OpenCV's p1, p2 are the record's p2, p1 (the record's p1 multiplies "
+        "r^2 + 2x^2 in x)");
+    if (fc.terms.Polynomial() && fc.skew == 0.0) return nullptr;
+    return NormalizedLens(fc.terms, c.focus, fc.skew / fc.fx);
+  }
+  const double s = sensor.pixel_mm.x;
+  c.distortion = RescaleFormula(fc.pixel.formula, s);
+  c.distortion.symmetry_point = sensor.PixelToCam(fc.pixel.formula.symmetry_point);
+  notes.push_back(std::string("direction: the model runs ") +
+                  (c.distortion.direction == TLxCameraDistortion::dirMmToCam
+                       ? "ideal -> distorted, stored as direction MmToCam"
+                       : "distorted -> corrected, stored as direction CamToMm"));
+  if (fc.pixel.bc_p1 == 0.0 && fc.pixel.bc_p2 == 0.0) return nullptr;
+  return BrownConradyLens({c.distortion.k1, c.distortion.k2, c.distortion.k3, fc.pixel.bc_p1 / s,
+                           fc.pixel.bc_p2 / Power(s, 3), fc.pixel.bc_phi});
+}
+
+// Replaces c.distortion by the formula fitted to `file` (the camera with the
+// file's own lens) and reports the largest deviation.
+void FitToFile(const ExchangeModel& file, TLxCameraInfo& c, TExchangeReport& report) {
+  FormulaShape shape;
+  shape.direction = c.distortion.direction;
+  shape.terms = kLinearTerms;
+  c.distortion = FitFormula(file, shape, c.principal_point);
+  const TCameraComparison deviation = Compare(file, RecordModel(c), kReportGrid);
+  report.max_deviation_px = deviation.max_px;
+  report.max_deviation_um = deviation.max_um;
+  report.frame = deviation.frame;
+  report.conventions.push_back(
+      "fitted: the formula record's k1-k5, p1, p2, b1, b2, a1, a2 by least squares over the "
+      "whole image");
+  if (deviation.unsolved > 0)
+    report.warnings.push_back(std::to_string(deviation.unsolved) +
+                              " points of the image could not be compared");
+}
+
 }  // namespace
 
 TExchangeImport ImportFileCamera(FileCamera fc, const TExchangeImportOptions& options,
@@ -134,56 +181,16 @@ TExchangeImport ImportFileCamera(FileCamera fc, const TExchangeImportOptions& op
   c.principal_point = sensor.PixelToCam(fc.pp);
   report.conventions.push_back(kYFlip);
 
-  std::shared_ptr<const Lens> native;  // the file's own model, where it is not exact
-  bool exact = true;
-  if (fc.normalized) {
-    c.distortion = NormalizedToFormula(fc.terms, c.focus, c.principal_point);
-    report.conventions.push_back(
-        "units: coefficients on normalised coordinates X/Z, scaled by the focal length " +
-        Shortest(c.focus) + (sensor.pixel_units ? " px" : " mm"));
-    report.conventions.push_back(
-        "direction: the model runs ideal -> distorted, stored as direction MmToCam");
-    report.conventions.push_back(
-        "tangential: OpenCV's p1, p2 are the record's p2, p1 (the record's p1 multiplies "
-        "r^2 + 2x^2 in x)");
-    exact = fc.terms.Polynomial() && fc.skew == 0.0;
-    if (!exact) native = NormalizedLens(fc.terms, c.focus, fc.skew / fc.fx);
-  } else {
-    const double s = sensor.pixel_mm.x;
-    c.distortion = RescaleFormula(fc.pixel.formula, s);
-    c.distortion.symmetry_point = sensor.PixelToCam(fc.pixel.formula.symmetry_point);
-    report.conventions.push_back(std::string("direction: the model runs ") +
-                                 (c.distortion.direction == TLxCameraDistortion::dirMmToCam
-                                      ? "ideal -> distorted, stored as direction MmToCam"
-                                      : "distorted -> corrected, stored as direction CamToMm"));
-    exact = fc.pixel.bc_p1 == 0.0 && fc.pixel.bc_p2 == 0.0;
-    if (!exact)
-      native =
-          BrownConradyLens({c.distortion.k1, c.distortion.k2, c.distortion.k3, fc.pixel.bc_p1 / s,
-                            fc.pixel.bc_p2 / Power(s, 3), fc.pixel.bc_phi});
-  }
+  const std::shared_ptr<const Lens> native = FileDistortion(fc, sensor, c, report.conventions);
   ExchangeModel source = RecordModel(c);
-  if (!exact) {
-    source.lens = native;
-    FormulaShape shape;
-    shape.direction = c.distortion.direction;
-    shape.terms = kLinearTerms;
-    c.distortion = FitFormula(source, shape, c.principal_point);
-    const TCameraComparison deviation = Compare(source, RecordModel(c), kReportGrid);
-    report.max_deviation_px = deviation.max_px;
-    report.max_deviation_um = deviation.max_um;
-    report.frame = deviation.frame;
-    report.conventions.push_back(
-        "fitted: the formula record's k1-k5, p1, p2, b1, b2, a1, a2 by least squares over the "
-        "whole image");
-    if (deviation.unsolved > 0)
-      report.warnings.push_back(std::to_string(deviation.unsolved) +
-                                " points of the image could not be compared");
-  } else {
+  report.exact = native == nullptr;
+  if (report.exact) {
     report.max_deviation_um = sensor.pixel_units ? std::nan("") : 0.0;
     report.frame = "none: term for term";
+  } else {
+    source.lens = native;
+    FitToFile(source, c, report);
   }
-  report.exact = exact;
   result.source = TExchangeCamera(std::make_shared<const ExchangeModel>(std::move(source)));
   return result;
 }

@@ -56,6 +56,21 @@ const FormatModel& ChooseModel(const Format& format, const TLxCameraInfo& camera
   return *richest;
 }
 
+// The deviation of what the format's own reader makes of `text` from `reference`.
+void MeasureWritten(TExchangeFormat format, const std::string& text, const ExchangeModel& reference,
+                    const TExchangeConventions& conventions, TExchangeReport& report) {
+  TExchangeImportOptions read_back;
+  read_back.conventions = conventions;
+  read_back.pixel_size_mm = reference.sensor.pixel_units ? 0.0 : reference.sensor.pixel_mm.x;
+  read_back.image_width = reference.sensor.width;
+  read_back.image_height = reference.sensor.height;
+  const TExchangeImport again = ImportCameraE(format, text, read_back);
+  const TCameraComparison deviation = Compare(reference, again.source.model(), kReportGrid);
+  report.max_deviation_px = deviation.max_px;
+  report.max_deviation_um = deviation.max_um;
+  report.frame = deviation.frame;
+}
+
 }  // namespace
 
 const Format& FindFormat(TExchangeFormat id) {
@@ -172,19 +187,12 @@ TExchangeExport ExportCameraE(TExchangeFormat format, const TLxCameraInfo& camer
     report.frame = "none: term for term";
     return result;
   }
-  // Measured on what the format's own reader makes of the text.
-  TExchangeImportOptions read_back;
-  read_back.conventions = options.conventions;
-  read_back.pixel_size_mm = reference.sensor.pixel_units ? 0.0 : reference.sensor.pixel_mm.x;
-  read_back.image_width = reference.sensor.width;
-  read_back.image_height = reference.sensor.height;
-  const TExchangeImport again = ImportCameraE(format, result.text, read_back);
-  const TCameraComparison deviation = Compare(reference, again.source.model(), kReportGrid);
-  report.max_deviation_px = deviation.max_px;
-  report.max_deviation_um = deviation.max_um;
-  report.frame = deviation.frame;
-  report.conventions.push_back("fitted: the " + std::string(model.name) +
-                               " model's terms by least squares over the whole image");
+  MeasureWritten(format, result.text, reference, options.conventions, report);
+  report.conventions.push_back(
+      exact_distortion ? "not exact: the " + std::string(model.name) +
+                             " model takes one focal length or a centred principal point"
+                       : "fitted: the " + std::string(model.name) +
+                             " model's terms by least squares over the whole image");
   return result;
 }
 
