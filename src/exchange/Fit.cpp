@@ -1,5 +1,6 @@
 // Least-squares fit of a formula record to any camera over its image.
 #include <cmath>
+#include <limits>
 #include <vector>
 
 #include <Eigen/Dense>
@@ -112,12 +113,9 @@ TLxCameraDistortion FitFormula(const ExchangeModel& reference, const FormulaShap
     b(2 * i + 1) = samples[i].second.y;
   }
   // Columns span many orders of magnitude (r³ … r¹¹); scale each to unit norm.
-  Eigen::VectorXd norms = a.colwise().norm().transpose();
-  for (Eigen::Index j = 0; j < norms.size(); ++j)
-    if (norms(j) > 0.0)
-      a.col(j) /= norms(j);
-    else
-      norms(j) = 1.0;
+  const Eigen::VectorXd norms =
+      a.colwise().norm().transpose().cwiseMax(std::numeric_limits<double>::min());
+  a = a * norms.cwiseInverse().asDiagonal();
   const Eigen::VectorXd solution = a.colPivHouseholderQr().solve(b).cwiseQuotient(norms);
 
   for (std::size_t j = 0; j < terms.size(); ++j)

@@ -3,6 +3,7 @@
 // and the switches that settle what the formats' sources leave open.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <random>
 
 #include <nlohmann/json.hpp>
@@ -116,6 +117,32 @@ TEST(CrossFormat, TheSwitchesMoveThePrincipalPointHalfAPixelAndSwapTangentialTer
                            ImportCameraE(efColmap, written.text, as_opencv).camera);
 }
 
+TEST(CrossFormat, TheTangentialSwitchSwapsAPixelFormulaToo) {
+  const std::string micmac = lxtest::Sample("micmac/Calib-Sony-050_ModPhgrStd.xml");
+  TExchangeImportOptions swapped;
+  swapped.conventions.tangential = toOpenCv;
+  const TLxCameraInfo plain = ImportCameraE(efMicMac, micmac, {}).camera;
+  const TLxCameraInfo other = ImportCameraE(efMicMac, micmac, swapped).camera;
+  EXPECT_DOUBLE_EQ(other.distortion.p1, -plain.distortion.p2);  // the y flip stays with p2
+  EXPECT_DOUBLE_EQ(other.distortion.p2, -plain.distortion.p1);
+}
+
+TEST(CrossFormat, AFoldingModelReportsThePointsItCannotCompare) {
+  // So strong a barrel that the image corners lie beyond where the model
+  // folds back: no ray reaches them, and the report says how many.
+  const std::string yml =
+      "%YAML:1.0\nimage_width: 1280\nimage_height: 960\ncamera_matrix: !!opencv-matrix\n"
+      "  rows: 3\n  cols: 3\n  dt: d\n  data: [ 1000, 0, 640, 0, 1000, 480, 0, 0, 1 ]\n"
+      "distortion_coefficients: !!opencv-matrix\n  rows: 8\n  cols: 1\n  dt: d\n"
+      "  data: [ -1.2, 0, 0, 0, 0, 0.1, 0, 0 ]\n";
+  const TExchangeImport imported = ImportCameraE(efOpenCv, yml, {});
+  EXPECT_FALSE(imported.report.exact);
+  ASSERT_FALSE(imported.report.warnings.empty());
+  EXPECT_NE(imported.report.warnings.back().find("could not be compared"), std::string::npos);
+  EXPECT_NE(ExchangeReportText(imported.report).find("  warning: "), std::string::npos);
+  EXPECT_GT(CompareCamerasE(imported.source, imported.source).unsolved, 0u);
+}
+
 TEST(CrossFormat, NonSquarePixelsCarryDifferentFocalLengths) {
   const TExchangeImport imported =
       ImportCameraE(efColmap, "7 PINHOLE 640 480 500 400 320 240\n", {});
@@ -146,6 +173,16 @@ TEST(CrossFormat, CameraRecordsWithoutAPixelGridAreRefused) {
   TLxCameraInfo film;
   film.type = ctFiducials;
   EXPECT_THROW(TExchangeCamera{film}, TExchangeError);
+  film.type = static_cast<TCameraType>(99);
+  try {
+    TExchangeCamera{film};
+    ADD_FAILURE();
+  } catch (const TExchangeError& e) {
+    EXPECT_NE(std::string(e.what()).find("\"99\""), std::string::npos) << e.what();
+  }
+  TExchangeImportOptions infinite;
+  infinite.pixel_size_mm = HUGE_VAL;
+  EXPECT_THROW(ImportCameraE(efColmap, "1 SIMPLE_PINHOLE 10 10 5 5 5\n", infinite), TExchangeError);
   EXPECT_THROW(CompareCamerasE(TExchangeCamera(), TExchangeCamera()), TExchangeError);
   TLxCameraInfo digital = ImportCameraE(efColmap, "1 SIMPLE_PINHOLE 10 10 5 5 5\n", {}).camera;
   for (auto spoil : {+[](TLxCameraInfo& c) { c.digital_camera_origin = dcoUpperLeft; },

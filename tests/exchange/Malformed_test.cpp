@@ -158,6 +158,7 @@ TEST(Malformed, TsaiLinesNameTheirKey) {
           {Replaced(tsai, "k1 = 0.00013180000000000001", "k1 = 1 2"), "\"k1\" must be one number",
            15},
           {Replaced(tsai, "b2 = 0", "b2 = 0\nPhotometrix"), "a second model name", 22},
+          {Replaced(tsai, "fv = 28.388999999999999", "fv = 28.4"), "fx and fy differ", 0},
       });
 }
 
@@ -175,6 +176,8 @@ TEST(Malformed, OpenSfmNamesTheCameraAndKey) {
           {Replaced(json, "\"projection_type\": \"brown\"", "\"projection_type\": \"fisheye\""),
            "projection_type \"fisheye\" is not supported", 0},
           {"\"camera\"", "neither a list of reconstructions", 0},
+          {Replaced(json, "\"c_x\": -0.0015460447606643697", "\"c_x\": 1e308"),
+           "principal point must be finite", 0},
           {"{\"cameras\": []}", "must be an object of cameras", 0},
           {"{\"a\": 1}", "camera \"a\" is not an object", 0},
           {"[{\"cameras\": {\"c\": {\"projection_type\": \"perspective\", \"width\": 4, "

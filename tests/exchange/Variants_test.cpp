@@ -56,6 +56,14 @@ const Variant kVariants[] = {
      "", "BrownConrady", false, 1},
     {efTsai, "VERSION_3\nfu = 50\nfv = 50\ncu = 32\ncv = 24\npitch = 1\nNULL\n", "", "NULL", true,
      1},
+    {efTsai,
+     "VERSION_3\nfu = 50\nfv = 50\ncu = 32\ncv = 24\npitch = 1\nPhotometrix\nxp = 1\nyp = 0\n"
+     "k1 = 1e-5\nk2 = 0\nk3 = 0\np1 = 0\np2 = 1e-6\nb1 = 1e-4\nb2 = 0\n",
+     "", "Photometrix", true, 2},
+    {efOpenSfm,
+     "[{\"cameras\": {\"c\": {\"projection_type\": \"perspective\", \"width\": 64, \"height\": "
+     "48, \"focal\": 0.8, \"k1\": 0, \"k2\": 0}}}, {\"cameras\": {\"c\": {}}}, {\"shots\": {}}]",
+     "", "perspective", true, 0},
     {efOpenSfm,
      "{\"v2 cam\": {\"projection_type\": \"perspective\", \"width\": 64, \"height\": 48, "
      "\"focal\": 0.8, \"k1\": 0.1, \"k2\": 0.01}}",
@@ -107,6 +115,7 @@ TEST(FormatVariant, EveryDistortionTypeOfARecordCanBeWritten) {
   TLxCameraInfo base = ImportCameraE(efColmap, "1 PINHOLE 640 480 500 500 320 240\n", {}).camera;
   base.pixel_size = {0.005, 0.005};
   base.focus = 2.5;
+  base.distortion.type = dtNone;
   TLxCameraInfo mixed = base;
   mixed.distortion.type = dtMixed;
   mixed.distortion.direction = TLxCameraDistortion::dirCamToMm;
