@@ -41,6 +41,11 @@ const SampleCase kSamples[] = {
      true, 0.6664614123723713 * 1368, -0.0015460447606643697 * 1368, -0.004751874732641298 * 1368},
 };
 
+// Names the case in test listings by its file (gtest would print its bytes).
+void PrintTo(const SampleCase& s, std::ostream* out) {
+  *out << s.file;
+}
+
 class SampleFile : public testing::TestWithParam<SampleCase> {};
 
 TExchangeImport Imported(const SampleCase& s) {

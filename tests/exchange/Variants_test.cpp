@@ -70,6 +70,10 @@ const Variant kVariants[] = {
      "", "perspective", true, 0},
 };
 
+void PrintTo(const Variant& v, std::ostream* out) {
+  *out << v.model;
+}
+
 class FormatVariant : public testing::TestWithParam<Variant> {};
 
 TEST_P(FormatVariant, ImportsAndExportsBack) {
