@@ -107,11 +107,13 @@ TEST(SampleFile, MicMacKeepsItsDistortionCentreApartFromThePrincipalPoint) {
 }
 
 TEST(SampleFile, PhotometrixTakesThePitchAsPixelSizeAndKeepsMillimetreCoefficients) {
+  TExchangeImportOptions options;
+  options.pixel_size_mm = 0.005;  // the file's pitch wins, with a warning
   const TExchangeImport imported =
-      ImportCameraE(efTsai, Sample("asp/vw-test_pinhole_AN_Photometrix.tsai"), {});
+      ImportCameraE(efTsai, Sample("asp/vw-test_pinhole_AN_Photometrix.tsai"), options);
   const TLxCameraInfo& c = imported.camera;
   EXPECT_EQ(c.sensor_dims.x, 5616u);  // twice the principal point, with a warning
-  EXPECT_FALSE(imported.report.warnings.empty());
+  EXPECT_EQ(imported.report.warnings.size(), 2u);
   EXPECT_DOUBLE_EQ(c.pixel_size.x, 0.0064);
   EXPECT_EQ(c.distortion.direction, TLxCameraDistortion::dirCamToMm);
   EXPECT_TRUE(lxtest::Near(c.distortion.k1, 0.00013180000000000001, 1e-12));
