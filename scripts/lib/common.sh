@@ -2,8 +2,10 @@
 # configures and builds a preset. Sourced, not run.
 
 LX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
-# What building the library and lxcam needs (scripts/demo).
-LX_DEMO_PACKAGES=(cmake ninja-build g++ libcli11-dev)
+# What building the library and lxcam needs (scripts/demo); lxcam links the
+# exchange library: XML, YAML and JSON parsers, and Eigen for its fits.
+LX_DEMO_PACKAGES=(cmake ninja-build g++ libcli11-dev libpugixml-dev libyaml-cpp-dev nlohmann-json3-dev
+  libeigen3-dev)
 # What the tests, benchmarks and their stages need besides (scripts/test).
 LX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev libopencv-dev
   clang libclang-rt-14-dev gcovr locales libxml2-utils)

@@ -1,4 +1,5 @@
 // An outside host: everything it needs comes from the installed package.
+#include <LxCameraUtils/Exchange.h>
 #include <LxCameraUtils/LxCameraUtils.h>
 
 #include <cstdio>
@@ -21,6 +22,9 @@ int main() {
   const vec_t_<double, 2> centre =
       CreatePixToMmTransform(CreateDefaultDMCCamera(), solution)->TransformPoint({3839.5, 6911.5});
   if (centre.x != 0.0 || centre.y != 0.0) return 7;
+  // The optional component: another tool's camera file.
+  const TExchangeImport imported = ImportCameraE(efColmap, "1 SIMPLE_PINHOLE 64 48 50 32 24\n", {});
+  if (imported.camera.sensor_dims.x != 64 || !imported.report.exact) return 8;
   Deinit_LxCameraUtils();
   if (LxCloudDetectorIsStarted()) return 4;
   std::printf("%s\n", Kelvora::ssprintf("consumer ok: %s", text->c_str()).c_str());

@@ -30,6 +30,9 @@ Subcommand AddNewCommand(CLI::App& root);
 Subcommand AddPlotCommand(CLI::App& root);
 Subcommand AddDemoCommand(CLI::App& root);
 Subcommand AddLintCommand(CLI::App& root);
+Subcommand AddImportCommand(CLI::App& root);
+Subcommand AddExportCommand(CLI::App& root);
+Subcommand AddCompareCommand(CLI::App& root);
 
 // What convert and scale share: the input camera document and where the
 // changed camera goes. The output is the input document with the camera's

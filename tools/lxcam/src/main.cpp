@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
   const std::vector<Subcommand> commands = {
       AddInfoCommand(app),  AddTransformCommand(app), AddConvertCommand(app),
       AddScaleCommand(app), AddCheckCommand(app),     AddNewCommand(app),
-      AddPlotCommand(app),  AddDemoCommand(app),      AddLintCommand(app)};
+      AddPlotCommand(app),  AddDemoCommand(app),      AddLintCommand(app),
+      AddImportCommand(app), AddExportCommand(app), AddCompareCommand(app)};
   if (const char* unknown = UnknownCommand(argc, argv, commands)) {
     std::string names;
     for (const Subcommand& command : commands)
