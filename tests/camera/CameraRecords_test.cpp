@@ -104,7 +104,9 @@ TEST(CameraRecords, MovesEmptyTheSourcesTextsSequencesAndTablesOnlyAndResetResto
 }
 
 TEST(DefaultCameras, AreResetDigitalCamerasWithThePresetsSensorsAndJoinedCrlfTexts) {
-  const auto text = [](const std::string& key) { return ModuleRecord().UserText(key); };
+  const auto text = [](const std::string& key) {
+    return lxcu::internal::ModuleRecord().UserText(key);
+  };
   TC expected;
   expected.type = ctDigital;
   EXPECT_TRUE(CreateDefaultCamera() == expected && CreateDefaultCamera() != TC());

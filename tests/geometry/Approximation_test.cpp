@@ -12,6 +12,8 @@
 
 #include "geometry/GeometryInternal.h"
 
+using lxcu::internal::FitRadialPolynomial;
+
 namespace {
 
 using P = vec_t_<double, 2>;

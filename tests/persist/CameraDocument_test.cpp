@@ -25,8 +25,8 @@ TLxCameraDistortion Stored(TLxCameraDistortion d) {
   if (d.type != dtMixed) d.mixed_coeffs = {};
   if (d.type != dtPolynomial) d.polynomial_coeffs = {};
   if (d.type != dtFormula)
-    for (double* f : FormulaTerms(d))
-      *f = 0.0;
+    for (const auto& t : lxcu::internal::kFormulaTerms)
+      d.*t.field = 0.0;
   return d;
 }
 

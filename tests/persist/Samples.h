@@ -9,16 +9,12 @@
 
 #include <array>
 
+#include "camera/DistortionTerms.h"
+
 inline constexpr TCameraType kCameraTypes[] = {ctPrincipalPoint, ctCross, ctCalibratedCross,
                                                ctFiducials, ctDigital};
 inline constexpr TDistortionType kDistortionTypes[] = {
     dtNone, dtDirected4Plus, dtFormula, dtRadial, dtDirected4X, dtDirected8, dtMixed, dtPolynomial};
-
-// The terms of the formula model.
-inline std::array<double*, 13> FormulaTerms(TLxCameraDistortion& d) {
-  return {&d.k1, &d.k2, &d.k3, &d.k4, &d.k5, &d.p1, &d.p2,
-          &d.p3, &d.p4, &d.b1, &d.b2, &d.a1, &d.a2};
-}
 
 inline TLxCameraDistortion FullDistortion(TDistortionType type) {
   TLxCameraDistortion d;
@@ -35,8 +31,8 @@ inline TLxCameraDistortion FullDistortion(TDistortionType type) {
   d.table_x = {{70.0, {-0.003, 0.001, 0.0005, -0.002}}};
   d.symmetry_point = {0.0042, -0.0031};
   double term = -4.2e-6;
-  for (double* f : FormulaTerms(d))
-    *f = term *= -0.37;
+  for (const auto& t : lxcu::internal::kFormulaTerms)
+    d.*t.field = term *= -0.37;
   return d;
 }
 
