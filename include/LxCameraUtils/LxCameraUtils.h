@@ -20,8 +20,8 @@
 #include <LxCameraUtils/CameraGeometry.h>
 #include <LxCameraUtils/CameraInfo.h>
 #include <LxCameraUtils/DefaultCameras.h>
-#include <LxCameraUtils/IntOrMeas.h>
 #include <LxCameraUtils/Export.h>
+#include <LxCameraUtils/IntOrMeas.h>
 #include <LxCameraUtils/MarkTemplates.h>
 #include <LxCameraUtils/Module.h>
 #include <LxCameraUtils/TransformHolder.h>
