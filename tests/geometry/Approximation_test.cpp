@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <numbers>
 #include <stdexcept>
 #include <tuple>
 #include <vector>
@@ -135,6 +136,32 @@ TEST(ApproxCameraDistortion, CopiesWhatTheTargetCarriesAndFitsTheRestUpToTheRadi
   ASSERT_TRUE(ApproxCameraDistortion(dtMixed, &mixed, f, 0.0, nullptr));
   want.type = dtMixed, want.mixed_coeffs = {{3e-4}, {}, {}, {1e-5}, {2e-6}};
   EXPECT_TRUE(mixed == want);
+}
+
+// The deviation is measured at 101 radii up to the fit radius: at least the
+// deviation at that radius, at most the largest over a dense polar grid.
+TEST(ApproxCameraDistortion, ReportsTheLargestDeviationUpToTheFitRadius) {
+  TLxCameraInfo radial = Camera(dtRadial);
+  radial.distortion.table_r = {{10.0, -0.01}, {30.0, 0.05}, {20.0, -0.08}};  // fits up to 20
+  Dist fit;
+  double err = -1;
+  ASSERT_TRUE(ApproxCameraDistortion(dtFormula, &fit, radial, 0.0, &err));
+  const auto source = CreateCameraDistortionTransform(radial.distortion, {}, radial.focus);
+  const auto fitted = CreateCameraDistortionTransform(fit, {}, radial.focus);
+  const auto deviation = [&](double r, double angle) {
+    const P p{r * std::cos(angle), r * std::sin(angle)};
+    const P d = source->TransformPoint(p) - fitted->TransformPoint(p);
+    return std::hypot(d.x, d.y);
+  };
+  const double rim = 100 * (20.0 / 100), turn = 2 * std::numbers::pi;
+  double at_rim = 0.0, dense = 0.0;
+  for (int k = 0; k < 16; ++k)
+    at_rim = std::max(at_rim, deviation(rim, k * (turn / 16)));
+  for (int i = 0; i <= 1000; ++i)
+    for (int k = 0; k < 256; ++k)
+      dense = std::max(dense, deviation(i * (rim / 1000), k * (turn / 256)));
+  EXPECT_GE(err, at_rim);
+  EXPECT_LE(err, dense * (1 + 1e-9));  // the grids' radii round apart
 }
 
 TEST(ApproxCameraDistortion, RefusesWithoutWritingTheResults) {

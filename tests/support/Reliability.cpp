@@ -11,7 +11,10 @@
 #include <iterator>
 #include <limits>
 #include <optional>
+#include <tuple>
 #include <type_traits>
+
+#include "camera/RecordFields.h"
 
 namespace lxrel {
 
@@ -20,23 +23,20 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr std::size_t kViolationsKept = 5;
 
-// Appends fields as raw bytes; texts and lists with their lengths first, so
-// that no two records give the same bytes.
+// Appends a value's bytes: records field by field (the library's lists),
+// texts and lists with their lengths first, so that no two records give the
+// same bytes; anything else as it lies in memory.
 class BitWriter {
  public:
   template <typename T>
-  requires std::is_arithmetic_v<T> || std::is_enum_v<T> BitWriter& operator<<(T value) {
-    out_.append(reinterpret_cast<const char*>(&value), sizeof value);
-    return *this;
-  }
-  template <typename T>
-  BitWriter& operator<<(const vec_t_<T, 2>& v) {
-    return *this << v.x << v.y;
-  }
-  template <typename T, std::size_t N>
-  BitWriter& operator<<(const std::array<T, N>& a) {
-    for (const T& value : a)
-      *this << value;
+  BitWriter& operator<<(const T& value) {
+    if constexpr (lxcu::internal::HasFields<const T>) {
+      std::apply([this](const auto&... field) { (*this << ... << field); },
+                 lxcu::internal::Fields(value));
+    } else {
+      static_assert(std::is_trivially_copyable_v<T>);
+      out_.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
     return *this;
   }
   BitWriter& operator<<(const std::string& text) {
@@ -48,21 +48,12 @@ class BitWriter {
   BitWriter& operator<<(const std::vector<T>& items) {
     *this << items.size();
     for (const T& item : items)
-      Item(item);
+      *this << item;
     return *this;
   }
   std::string Take() { return std::move(out_); }
 
  private:
-  void Item(const TLxCameraDistortion::TRadialTableRow& row) { *this << row.r << row.dr; }
-  void Item(const TLxCameraDistortion::TDirectedTableRow& row) { *this << row.r << row.dr; }
-  void Item(const TFiducial& f) { *this << f.index << f.coords_cam << f.template_index; }
-  void Item(const TMarkTemplate& t) {
-    *this << t.template_index << t.coords_cam << t.filename << t.half_size_reduced
-          << t.min_corr_half_size;
-  }
-  void Item(const TMeasPoint& p) { *this << p.index << p.coords_pix << p.residuals_pix; }
-
   std::string out_;
 };
 
@@ -105,35 +96,14 @@ std::string Quote(std::string_view text) {
 
 }  // namespace
 
-std::string Bits(const TLxCameraDistortion& d) {
-  BitWriter w;
-  w << d.type << d.direction << d.mixed_coeffs.a << d.mixed_coeffs.b << d.mixed_coeffs.c
-    << d.mixed_coeffs.K << d.mixed_coeffs.P << d.polynomial_coeffs.K << d.polynomial_coeffs.P
-    << d.table_r << d.table_plus << d.table_x << d.symmetry_point << d.k1 << d.k2 << d.k3 << d.k4
-    << d.k5 << d.p1 << d.p2 << d.p3 << d.p4 << d.b1 << d.b2 << d.a1 << d.a2;
-  return w.Take();
+template <typename Record>
+std::string Bits(const Record& record) {
+  return (BitWriter() << record).Take();
 }
-
-std::string Bits(const TLxCameraInfo& c) {
-  BitWriter w;
-  w << c.name << c.calibration_date << c.description << c.fiducial_template_id << c.type
-    << Bits(c.distortion) << c.focus << c.principal_point << c.pixel_size << c.length_x
-    << c.length_y << c.sensor_dims << c.fiducials << c.digital_camera_origin;
-  return w.Take();
-}
-
-std::string Bits(const TCameraMarkTemplates& t) {
-  BitWriter w;
-  w << t.template_pixel_size_um << t.default_scan_size_mm << t.mark_templates;
-  return w.Take();
-}
-
-std::string Bits(const TLxIntOrMeas& m) {
-  BitWriter w;
-  w << m.camera_type << m.points << m.scan_resolution << m.resolution_units << m.rotation
-    << m.transform_type;
-  return w.Take();
-}
+template std::string Bits(const TLxCameraDistortion&);
+template std::string Bits(const TLxCameraInfo&);
+template std::string Bits(const TCameraMarkTemplates&);
+template std::string Bits(const TLxIntOrMeas&);
 
 template <>
 TLxCameraDistortion Prefilled() {

@@ -22,11 +22,10 @@
 namespace lxrel {
 
 // Every field of a record as raw bytes, doubles by bit pattern: records equal
-// here are identical, and a record holding a NaN equals itself.
-std::string Bits(const TLxCameraDistortion& d);
-std::string Bits(const TLxCameraInfo& c);
-std::string Bits(const TCameraMarkTemplates& t);
-std::string Bits(const TLxIntOrMeas& m);
+// here are identical, and a record holding a NaN equals itself. For the
+// camera, distortion, mark-template and measurement records.
+template <typename Record>
+std::string Bits(const Record& record);
 
 // A record with every field away from its default, one of them a NaN: the
 // state a failed load must leave behind.
