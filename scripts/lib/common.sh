@@ -3,7 +3,7 @@
 
 LX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 LX_PACKAGES=(cmake ninja-build g++ libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev libopencv-dev
-  clang libclang-rt-14-dev gcovr locales libcli11-dev libxml2-utils)
+  clang libclang-rt-14-dev clang-format gcovr locales libcli11-dev libxml2-utils)
 
 lx_install_packages() {
   local missing=()
@@ -21,11 +21,13 @@ lx_install_packages() {
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-# lx_build PRESET: configure (warnings as errors when LX_WERROR=1) and build.
+# lx_build PRESET [-DNAME=VALUE...]: configure (warnings as errors when
+# LX_WERROR=1, and the given cache settings) and build.
 lx_build() {
   local preset="$1" werror=OFF
+  shift
   [ "${LX_WERROR:-0}" = 1 ] && werror=ON
-  cmake --preset "$preset" -DLX_WARNINGS_AS_ERRORS="$werror" >/dev/null
+  cmake --preset "$preset" -DLX_WARNINGS_AS_ERRORS="$werror" "$@" >/dev/null
   cmake --build --preset "$preset"
 }
 

@@ -5,9 +5,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "camera/EnumTables.h"
@@ -21,58 +23,21 @@ namespace {
 using TDir = TLxCameraDistortion::TDirection;
 using Dist = TLxCameraDistortion;
 
-// An enumeration as the documents spell it, written out here rather than
-// taken from the library's tables: each member with a machine text, that
-// text, and a value without one.
-struct TSpelling {
-  const char* name;
-  std::vector<std::pair<int, const char*>> texts;
-  std::string (*to_text)(int);
-  int (*to_value)(const std::string&);
-  const lxcu::internal::TEnumRow* table;
-};
-
+// Each member with a machine text reads and writes exactly its document
+// spelling, written out here rather than taken from the library's table; the
+// table holds no other.
 template <auto kToText, auto kToValue>
-TSpelling Spelled(const char* name, std::vector<std::pair<int, const char*>> texts,
-                  const lxcu::internal::TEnumRow* table) {
+void ExpectSpellings(const lxcu::internal::TEnumRow* table,
+                     std::initializer_list<std::pair<int, const char*>> spellings) {
   using E = decltype(kToValue(std::string()));
-  return {name, std::move(texts), [](int v) { return kToText(E(v), nullptr); },
-          [](const std::string& t) { return int{kToValue(t)}; }, table};
-}
-
-std::vector<TSpelling> Spellings() {
-  using namespace lxcu::internal;
-  return {
-      Spelled<CameraTypeToTextE, TextToCameraTypeE>("camera type",
-                                                    {{1, "PrincipalPoint"},
-                                                     {2, "Cross"},
-                                                     {3, "CalibratedCross"},
-                                                     {4, "Fiducials"},
-                                                     {5, "Digital"}},
-                                                    kCameraTypes),
-      Spelled<DistortionTypeToTextE, TextToDistortionTypeE>("distortion type",
-                                                            {{1, "None"},
-                                                             {2, "Formula"},
-                                                             {3, "Radial"},
-                                                             {4, "Directed4+"},
-                                                             {5, "Directed4X"},
-                                                             {6, "Directed8"},
-                                                             {7, "Mixed"},
-                                                             {8, "Polynomial"}},
-                                                            kDistortionTypes),
-      Spelled<Dist::DirectionToTextE, Dist::TextToDirectionE>(
-          "direction", {{0, "CamToMm"}, {1, "MmToCam"}}, kDirections),
-      Spelled<CamRotateToTextE, TextToCamRotateE>(
-          "rotation", {{1, "0"}, {2, "90"}, {3, "180"}, {4, "270"}}, kCamRotates),
-      Spelled<ResolutionUnitsToTextE, TextToResolutionUnitsE>(
-          "resolution units", {{1, "mm"}, {2, "dpi"}}, kResolutionUnits),
-      Spelled<TransformTypeToTextE, TextToTransformTypeE>(
-          "transform type", {{1, "Similarity"}, {2, "Affine"}, {3, "Projective"}}, kTransformTypes),
-      // The origin has only a lenient reader.
-      Spelled<DigitalCameraOriginToTextE, TextToDigitalCameraOrigin>(
-          "pixel origin", {{0, "Center"}, {1, "LowerLeft"}, {2, "UpperLeft"}},
-          kDigitalCameraOrigins),
-  };
+  std::size_t spelled = 0;
+  for (const auto* row = table; row->text != nullptr || row->user_key != nullptr; ++row)
+    spelled += row->text != nullptr;
+  EXPECT_EQ(spelled, spellings.size());
+  for (const auto& [value, text] : spellings) {
+    EXPECT_EQ(kToText(E(value), nullptr), text);
+    EXPECT_EQ(kToValue(text), E(value)) << text;
+  }
 }
 
 // The lenient conversion falls back to `no_match` exactly where the strict one
@@ -98,17 +63,32 @@ void ExpectUserTexts(std::vector<int> members, ToUser to_user, int unknown) {
 }  // namespace
 
 TEST(EnumTexts, EveryMemberReadsAndWritesExactlyItsDocumentSpelling) {
-  for (const TSpelling& e : Spellings()) {
-    SCOPED_TRACE(e.name);
-    for (const auto& [value, text] : e.texts) {
-      EXPECT_EQ(e.to_text(value), text);
-      EXPECT_EQ(e.to_value(text), value) << text;
-    }
-    std::size_t spelled = 0;  // and the library knows no other spelling
-    for (const auto* row = e.table; row->text != nullptr || row->user_key != nullptr; ++row)
-      spelled += row->text != nullptr;
-    EXPECT_EQ(spelled, e.texts.size());
-  }
+  using namespace lxcu::internal;
+  ExpectSpellings<CameraTypeToTextE, TextToCameraTypeE>(kCameraTypes, {{1, "PrincipalPoint"},
+                                                                       {2, "Cross"},
+                                                                       {3, "CalibratedCross"},
+                                                                       {4, "Fiducials"},
+                                                                       {5, "Digital"}});
+  ExpectSpellings<DistortionTypeToTextE, TextToDistortionTypeE>(kDistortionTypes,
+                                                                {{1, "None"},
+                                                                 {2, "Formula"},
+                                                                 {3, "Radial"},
+                                                                 {4, "Directed4+"},
+                                                                 {5, "Directed4X"},
+                                                                 {6, "Directed8"},
+                                                                 {7, "Mixed"},
+                                                                 {8, "Polynomial"}});
+  ExpectSpellings<Dist::DirectionToTextE, Dist::TextToDirectionE>(kDirections,
+                                                                  {{0, "CamToMm"}, {1, "MmToCam"}});
+  ExpectSpellings<CamRotateToTextE, TextToCamRotateE>(
+      kCamRotates, {{1, "0"}, {2, "90"}, {3, "180"}, {4, "270"}});
+  ExpectSpellings<ResolutionUnitsToTextE, TextToResolutionUnitsE>(kResolutionUnits,
+                                                                  {{1, "mm"}, {2, "dpi"}});
+  ExpectSpellings<TransformTypeToTextE, TextToTransformTypeE>(
+      kTransformTypes, {{1, "Similarity"}, {2, "Affine"}, {3, "Projective"}});
+  // The origin has only a lenient reader.
+  ExpectSpellings<DigitalCameraOriginToTextE, TextToDigitalCameraOrigin>(
+      kDigitalCameraOrigins, {{0, "Center"}, {1, "LowerLeft"}, {2, "UpperLeft"}});
 }
 
 TEST(EnumTexts, NearMissesFallBackToTheNoMatchValueOrThrowTheirText) {

@@ -27,8 +27,10 @@ namespace lxrel {
 template <typename Record>
 std::string Bits(const Record& record);
 
-// A record with every field away from its default, one of them a NaN: the
-// state a failed load must leave behind.
+// A record with every field away from its default, a NaN and a -0.0 among
+// them, texts with every line end and tables with more than one row: the
+// state a failed load must leave behind, and the record every field of
+// which a document must keep or drop.
 template <typename Record>
 Record Prefilled();
 
