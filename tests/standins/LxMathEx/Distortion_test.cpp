@@ -42,39 +42,18 @@ P Formula(const TDistCoeff& c, const P& p) {
 
 // Each trait builds its model with realistic (~50 µm at the corner) or strong
 // (several mm) distortion, in either direction. The formula model evaluates
-// shorter term sets by shorter code: realistic leaves out k4, k5, p3, p4.
+// shorter term sets by shorter code, so it comes twice: realistic k1, k2, p1,
+// p2 or the affine terms too; strong k1–k3, p1, p2 or every term.
+template <bool kShort>
 struct FormulaModel {
   static std::unique_ptr<TLx2DTransform> Make(bool strong, bool mm_to_cam) {
-    const bool s = strong;
-    return std::make_unique<TFormulaDistortion>(TDistCoeff{.center = {0.3, -0.2},
-                                                           .k1 = s ? -1.5e-5 : -1.2e-7,
-                                                           .k2 = s ? 2e-10 : 3e-12,
-                                                           .k3 = s ? -1e-14 : -1e-16,
-                                                           .k4 = s ? 1e-19 : 0.0,
-                                                           .k5 = s ? -1e-23 : 0.0,
-                                                           .p1 = s ? 4e-5 : 2e-6,
-                                                           .p2 = s ? -3e-5 : -1.5e-6,
-                                                           .p3 = s ? 1e-5 : 0.0,
-                                                           .p4 = s ? -1e-9 : 0.0,
-                                                           .b1 = s ? 2e-3 : 1e-4,
-                                                           .b2 = -5e-5,
-                                                           .a1 = 3e-5,
-                                                           .a2 = s ? -1e-3 : 2e-5,
-                                                           .mm_to_cam = mm_to_cam});
-  }
-};
-
-// Radial and decentring terms only: k1, k2 (realistic) or k1–k3 (strong).
-struct ShortFormulaModel {
-  static std::unique_ptr<TLx2DTransform> Make(bool strong, bool mm_to_cam) {
-    TDistCoeff c;
-    c.center = {-0.1, 0.4};
-    c.k1 = strong ? -1.5e-5 : -1.2e-7;
-    c.k2 = strong ? 2e-10 : 3e-12;
-    c.k3 = strong ? -1e-14 : 0.0;
-    c.p1 = strong ? 4e-5 : 2e-6;
-    c.p2 = strong ? -3e-5 : -1.5e-6;
-    c.mm_to_cam = mm_to_cam;
+    TDistCoeff c{.center = {0.3, -0.2}, .mm_to_cam = mm_to_cam};
+    c.k1 = strong ? -1.5e-5 : -1.2e-7, c.k2 = strong ? 2e-10 : 3e-12;
+    c.p1 = strong ? 4e-5 : 2e-6, c.p2 = strong ? -3e-5 : -1.5e-6;
+    if (strong) c.k3 = -1e-14;
+    if (kShort) return std::make_unique<TFormulaDistortion>(c);
+    c.b1 = strong ? 2e-3 : 1e-4, c.b2 = -5e-5, c.a1 = 3e-5, c.a2 = strong ? -1e-3 : 2e-5;
+    if (strong) c.k4 = 1e-19, c.k5 = -1e-23, c.p3 = 1e-5, c.p4 = -1e-9;
     return std::make_unique<TFormulaDistortion>(c);
   }
 };
@@ -126,7 +105,7 @@ struct PolynomialModel {
 
 template <class Model>
 class DistortionModel : public testing::Test {};
-using Models = testing::Types<FormulaModel, ShortFormulaModel, RadialModel, DirectedModel,
+using Models = testing::Types<FormulaModel<false>, FormulaModel<true>, RadialModel, DirectedModel,
                               MixedModel, PolynomialModel>;
 TYPED_TEST_SUITE(DistortionModel, Models);
 
