@@ -56,11 +56,13 @@ struct SeriesBatchJob {
   }
 };
 
+// The point is held by reference: a copy, stored whole and read by
+// coordinate, would stall the load on the store.
 struct SeriesPointJob {
   static constexpr bool kPoint = true;
   const SeriesKernel& k;
   bool inverse;
-  Vec2 p;
+  const Vec2& p;
 
   template <bool kFused>
   [[gnu::always_inline]] Vec2 Run() const {
