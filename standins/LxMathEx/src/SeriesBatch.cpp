@@ -41,14 +41,9 @@ struct InverseLoop {
 // block arrays in its frame.
 struct SeriesBatchJob {
   static constexpr bool kPoint = false;
-  const SeriesKernel& k;
-  bool inverse;
-  const Vec2* in;
-  Vec2* out;
-  std::size_t n;
-
   template <bool kFused>
-  [[gnu::always_inline]] void Run() const {
+  [[gnu::always_inline]] static void Run(const SeriesKernel& k, bool inverse, const Vec2* in,
+                                         Vec2* out, std::size_t n) {
     if (inverse)
       WithShape<kFused>(k, InverseLoop{in, out, n});
     else
@@ -56,16 +51,10 @@ struct SeriesBatchJob {
   }
 };
 
-// The point is held by reference: a copy, stored whole and read by
-// coordinate, would stall the load on the store.
 struct SeriesPointJob {
   static constexpr bool kPoint = true;
-  const SeriesKernel& k;
-  bool inverse;
-  const Vec2& p;
-
   template <bool kFused>
-  [[gnu::always_inline]] Vec2 Run() const {
+  [[gnu::always_inline]] static Vec2 Run(const SeriesKernel& k, bool inverse, const Vec2& p) {
     return inverse ? WithShape<kFused>(k, PointMapper<true>{p})
                    : WithShape<kFused>(k, PointMapper<false>{p});
   }
@@ -75,14 +64,9 @@ struct SeriesPointJob {
 // its loops only gain the wider vectors.
 struct MixedBatchJob {
   static constexpr bool kPoint = false;
-  const MixedKernel& k;
-  bool inverse;
-  const Vec2* in;
-  Vec2* out;
-  std::size_t n;
-
   template <bool kFused>
-  [[gnu::always_inline]] void Run() const {
+  [[gnu::always_inline]] static void Run(const MixedKernel& k, bool inverse, const Vec2* in,
+                                         Vec2* out, std::size_t n) {
     if (inverse)
       InversePoints(k, in, out, n);
     else
@@ -93,15 +77,15 @@ struct MixedBatchJob {
 }  // namespace
 
 void SeriesPoints(const SeriesKernel& k, bool inverse, const Vec2* in, Vec2* out, std::size_t n) {
-  RunVariant(SeriesBatchJob{k, inverse, in, out, n});
+  RunVariant<SeriesBatchJob>(k, inverse, in, out, n);
 }
 
 Vec2 SeriesPoint(const SeriesKernel& k, bool inverse, const Vec2& p) {
-  return RunVariant(SeriesPointJob{k, inverse, p});
+  return RunVariant<SeriesPointJob>(k, inverse, p);
 }
 
 void MixedPoints(const MixedKernel& k, bool inverse, const Vec2* in, Vec2* out, std::size_t n) {
-  RunVariant(MixedBatchJob{k, inverse, in, out, n});
+  RunVariant<MixedBatchJob>(k, inverse, in, out, n);
 }
 
 void AllowVariantsFrom(TInstructionSet set) {

@@ -34,51 +34,59 @@ inline constexpr TVariant kVariants[] = {
     {TInstructionSet::kDefault, "default", true, [] { return true; }},
 };
 
-// Runs job.Run<kFused>() built for one instruction set, fused where the set
-// has FMA. The set can only be named by an attribute's literal, so each has
-// a specialisation here, beside its row above.
+// Runs Job::Run<kFused>(args...) built for one instruction set, fused where
+// the set has FMA. The set can only be named by an attribute's literal, so
+// each has a specialisation here, beside its row above. The arguments pass
+// as they are, in registers where the calling convention allows.
 template <TInstructionSet>
 struct TTarget;
 template <>
 struct TTarget<TInstructionSet::kAvx512> {
-  template <class Job>
-  [[gnu::target("avx512f")]] static auto Run(const Job& job) {
-    return job.template Run<true>();
+  template <class Job, class R, class... A>
+  [[gnu::target("avx512f")]] static R Run(A... args) {
+    return Job::template Run<true>(args...);
   }
 };
 template <>
 struct TTarget<TInstructionSet::kAvx2Fma> {
-  template <class Job>
-  [[gnu::target("avx2,fma")]] static auto Run(const Job& job) {
-    return job.template Run<true>();
+  template <class Job, class R, class... A>
+  [[gnu::target("avx2,fma")]] static R Run(A... args) {
+    return Job::template Run<true>(args...);
   }
 };
 template <>
 struct TTarget<TInstructionSet::kDefault> {
-  template <class Job>
-  static auto Run(const Job& job) {
-    return job.template Run<false>();
+  template <class Job, class R, class... A>
+  static R Run(A... args) {
+    return Job::template Run<false>(args...);
   }
+};
+
+// A Job's entry point, `Run` of its signature, and its version for a set.
+template <class Job, class Entry = decltype(&Job::template Run<false>)>
+struct TJobEntry;
+template <class Job, class R, class... A>
+struct TJobEntry<Job, R (*)(A...)> {
+  using Type = R (*)(A...);
+  template <TInstructionSet kSet>
+  static constexpr Type kVersion = &TTarget<kSet>::template Run<Job, R, A...>;
 };
 
 // The first row of kVariants that may be chosen; tests move it to run each
 // version in turn (see AllowVariantsFrom).
 inline std::atomic<std::size_t> g_first_allowed_variant{0};
 
-template <class Job>
-using TEntry = decltype(std::declval<const Job&>().template Run<false>()) (*)(const Job&);
-
 // The version of Job::Run for this processor: the first allowed row it
 // supports. A Job with kPoint is a point path.
 template <class Job>
-TEntry<Job> ChooseVariant() {
+typename TJobEntry<Job>::Type ChooseVariant() {
   __builtin_cpu_init();
   const std::size_t first = g_first_allowed_variant.load(std::memory_order_relaxed);
-  TEntry<Job> chosen = nullptr;
+  typename TJobEntry<Job>::Type chosen = nullptr;
   [&]<std::size_t... I>(std::index_sequence<I...>) {
     ((chosen = chosen == nullptr && I >= first && (kVariants[I].for_points || !Job::kPoint) &&
                        kVariants[I].supported()
-                   ? &TTarget<kVariants[I].set>::template Run<Job>
+                   ? TJobEntry<Job>::template kVersion<kVariants[I].set>
                    : chosen),
      ...);
   }
@@ -88,16 +96,16 @@ TEntry<Job> ChooseVariant() {
 
 // The chosen version of each Job; null until its first call.
 template <class Job>
-inline std::atomic<TEntry<Job>> g_variant_entry{nullptr};
+inline std::atomic<typename TJobEntry<Job>::Type> g_variant_entry{nullptr};
 
-template <class Job>
-auto RunVariant(const Job& job) {
-  TEntry<Job> entry = g_variant_entry<Job>.load(std::memory_order_relaxed);
+template <class Job, class... A>
+auto RunVariant(A&&... args) {
+  auto entry = g_variant_entry<Job>.load(std::memory_order_relaxed);
   if (entry == nullptr) {
     entry = ChooseVariant<Job>();
     g_variant_entry<Job>.store(entry, std::memory_order_relaxed);
   }
-  return entry(job);
+  return entry(std::forward<A>(args)...);
 }
 
 // Lets the entry points choose only from the row of `set` on: a test runs
