@@ -17,37 +17,44 @@ struct PointMapper {
   }
 };
 
-struct ForwardLoop {
+template <bool kInverse>
+struct PointsLoop {
   const Vec2* in;
   Vec2* out;
   std::size_t n;
   template <class K>
   [[gnu::always_inline]] void operator()(const K& k) const {
-    ForwardPoints(k, in, out, n);
+    if constexpr (kInverse)
+      InversePoints(k, in, out, n);
+    else
+      ForwardPoints(k, in, out, n);
   }
 };
 
-struct InverseLoop {
-  const Vec2* in;
-  Vec2* out;
-  std::size_t n;
-  template <class K>
-  [[gnu::always_inline]] void operator()(const K& k) const {
-    InversePoints(k, in, out, n);
-  }
-};
+// A series kernel runs in the shape of its term set. The mixed model's extra
+// terms are not fused (its point path is inline), so its loops only gain the
+// wider vectors.
+template <bool kFused, class F>
+[[gnu::always_inline]] inline void Shaped(const SeriesKernel& k, F&& f) {
+  WithShape<kFused>(k, f);
+}
+template <bool kFused, class F>
+[[gnu::always_inline]] inline void Shaped(const MixedKernel& k, F&& f) {
+  f(k);
+}
 
 // The jobs built for each instruction set. The point path's version has no
 // block arrays in its frame.
-struct SeriesBatchJob {
+template <class Kernel>
+struct BatchJob {
   static constexpr bool kPoint = false;
   template <bool kFused>
-  [[gnu::always_inline]] static void Run(const SeriesKernel& k, bool inverse, const Vec2* in,
-                                         Vec2* out, std::size_t n) {
+  [[gnu::always_inline]] static void Run(const Kernel& k, bool inverse, const Vec2* in, Vec2* out,
+                                         std::size_t n) {
     if (inverse)
-      WithShape<kFused>(k, InverseLoop{in, out, n});
+      Shaped<kFused>(k, PointsLoop<true>{in, out, n});
     else
-      WithShape<kFused>(k, ForwardLoop{in, out, n});
+      Shaped<kFused>(k, PointsLoop<false>{in, out, n});
   }
 };
 
@@ -60,24 +67,10 @@ struct SeriesPointJob {
   }
 };
 
-// The mixed model's extra terms are not fused (its point path is inline), so
-// its loops only gain the wider vectors.
-struct MixedBatchJob {
-  static constexpr bool kPoint = false;
-  template <bool kFused>
-  [[gnu::always_inline]] static void Run(const MixedKernel& k, bool inverse, const Vec2* in,
-                                         Vec2* out, std::size_t n) {
-    if (inverse)
-      InversePoints(k, in, out, n);
-    else
-      ForwardPoints(k, in, out, n);
-  }
-};
-
 }  // namespace
 
 void SeriesPoints(const SeriesKernel& k, bool inverse, const Vec2* in, Vec2* out, std::size_t n) {
-  RunVariant<SeriesBatchJob>(k, inverse, in, out, n);
+  RunVariant<BatchJob<SeriesKernel>>(k, inverse, in, out, n);
 }
 
 Vec2 SeriesPoint(const SeriesKernel& k, bool inverse, const Vec2& p) {
@@ -85,7 +78,7 @@ Vec2 SeriesPoint(const SeriesKernel& k, bool inverse, const Vec2& p) {
 }
 
 void MixedPoints(const MixedKernel& k, bool inverse, const Vec2* in, Vec2* out, std::size_t n) {
-  RunVariant<MixedBatchJob>(k, inverse, in, out, n);
+  RunVariant<BatchJob<MixedKernel>>(k, inverse, in, out, n);
 }
 
 void AllowVariantsFrom(TInstructionSet set) {
@@ -93,9 +86,9 @@ void AllowVariantsFrom(TInstructionSet set) {
   while (first + 1 < std::size(kVariants) && kVariants[first].set != set)
     ++first;
   g_first_allowed_variant.store(first);
-  g_variant_entry<SeriesBatchJob>.store(nullptr);
+  g_variant_entry<BatchJob<SeriesKernel>>.store(nullptr);
+  g_variant_entry<BatchJob<MixedKernel>>.store(nullptr);
   g_variant_entry<SeriesPointJob>.store(nullptr);
-  g_variant_entry<MixedBatchJob>.store(nullptr);
 }
 
 }  // namespace lxcu::internal
