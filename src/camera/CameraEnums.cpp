@@ -1,4 +1,4 @@
-// The exported conversions: each passes its own tables to the generic ones.
+// The exported conversions: each passes its own table to the generic ones.
 #include <LxCameraUtils/CameraDistortion.h>
 #include <LxCameraUtils/CameraEnums.h>
 
