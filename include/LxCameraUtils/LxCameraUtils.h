@@ -20,9 +20,9 @@
 #include <LxCameraUtils/CameraGeometry.h>
 #include <LxCameraUtils/CameraInfo.h>
 #include <LxCameraUtils/DefaultCameras.h>
+#include <LxCameraUtils/Export.h>
 #include <LxCameraUtils/IntOrMeas.h>
 #include <LxCameraUtils/IntOrSolution.h>
-#include <LxCameraUtils/Export.h>
 #include <LxCameraUtils/MarkTemplates.h>
 #include <LxCameraUtils/Module.h>
 #include <LxCameraUtils/TransformHolder.h>

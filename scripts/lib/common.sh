@@ -8,7 +8,7 @@ LX_DEMO_PACKAGES=(cmake ninja-build g++ libcli11-dev libpugixml-dev libyaml-cpp-
   libeigen3-dev)
 # What the tests, benchmarks and their stages need besides (scripts/test).
 LX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev libopencv-dev
-  clang libclang-rt-14-dev gcovr locales libxml2-utils)
+  clang libclang-rt-14-dev clang-format gcovr locales libxml2-utils)
 LX_PACKAGES=("${LX_DEMO_PACKAGES[@]}" "${LX_TEST_PACKAGES[@]}")
 
 # lx_install_packages [PACKAGE...]: installs those of the packages (all of
@@ -30,11 +30,13 @@ lx_install_packages() {
   DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 }
 
-# lx_build PRESET: configure (warnings as errors when LX_WERROR=1) and build.
+# lx_build PRESET [-DNAME=VALUE...]: configure (warnings as errors when
+# LX_WERROR=1, and the given cache settings) and build.
 lx_build() {
   local preset="$1" werror=OFF
+  shift
   [ "${LX_WERROR:-0}" = 1 ] && werror=ON
-  cmake --preset "$preset" -DLX_WARNINGS_AS_ERRORS="$werror" >/dev/null
+  cmake --preset "$preset" -DLX_WARNINGS_AS_ERRORS="$werror" "$@" >/dev/null
   cmake --build --preset "$preset"
 }
 

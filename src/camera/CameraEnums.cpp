@@ -1,4 +1,4 @@
-// The exported conversions: each passes its own tables to the generic ones.
+// The exported conversions: each passes its own table to the generic ones.
 #include <LxCameraUtils/CameraDistortion.h>
 #include <LxCameraUtils/CameraEnums.h>
 
@@ -6,134 +6,93 @@
 #include "camera/EnumText.h"
 #include "module/ModuleRecord.h"
 
-namespace {
-
-// Resource keys of the user texts. The end rows' values are unused.
-
-constexpr TEnumTextRow kCameraTypeKeys[] = {
-    {ctPrincipalPoint, "global.TEXT_CI_TYPE_PPONLY"},
-    {ctCross, "global.TEXT_CI_TYPE_CROSS"},
-    {ctCalibratedCross, "global.TEXT_CI_TYPE_CALIBRATED"},
-    {ctFiducials, "global.TEXT_CI_TYPE_FIDUCIAL"},
-    {ctDigital, "global.TEXT_CI_TYPE_DIGITAL"},
-    {0, nullptr},
-};
-
-constexpr TEnumTextRow kDistortionTypeKeys[] = {
-    {dtNone, "global.TEXT_CI_DISTORT_NONE"},
-    {dtFormula, "global.TEXT_CI_DISTORT_FORMULA"},
-    {dtRadial, "global.TEXT_CI_DISTORT_RADIAL"},
-    {dtDirected4Plus, "global.TEXT_CI_DISTORT_4PLUS"},
-    {dtDirected4X, "global.TEXT_CI_DISTORT_4CROSS"},
-    {dtDirected8, "global.TEXT_CI_DISTORT_8DIRECT"},
-    {dtMixed, "global.TEXT_CI_DISTORT_MIXED"},
-    {dtPolynomial, "global.TEXT_CI_DISTORT_POLYNOMIAL"},
-    {0, nullptr},
-};
-
-constexpr TEnumTextRow kDirectionKeys[] = {
-    {TLxCameraDistortion::dirCamToMm, "global.TEXT_DD_CamToMm"},
-    {TLxCameraDistortion::dirMmToCam, "global.TEXT_DD_MmToCam"},
-    {0, nullptr},
-};
-
-// Unlike the other enumerations, the not-set rotation has a user text.
-constexpr TEnumTextRow kCamRotateKeys[] = {
-    {crInvalid, "global.TEXT_IO_CAMROTATE_INVALID"}, {cr0, "global.TEXT_IO_CAMROTATE_0"},
-    {cr90, "global.TEXT_IO_CAMROTATE_90"},           {cr180, "global.TEXT_IO_CAMROTATE_180"},
-    {cr270, "global.TEXT_IO_CAMROTATE_270"},         {0, nullptr},
-};
-
-constexpr TEnumTextRow kTransformTypeKeys[] = {
-    {ttSimilarity, "global.TEXT_IO_TRANSFORM_RSS"},
-    {ttAffine, "global.TEXT_IO_TRANSFORM_AFFINE"},
-    {ttProjective, "global.TEXT_IO_TRANSFORM_PROJECTIVE"},
-    {0, nullptr},
-};
-
-}  // namespace
+using namespace lxcu::internal;
 
 std::string CameraTypeToTextE(TCameraType value, const char* context) {
-  return EnumToTextE(kCameraTypeTexts, value, context);
+  return EnumToTextE(kCameraTypes, value, context);
 }
 TCameraType TextToCameraType(const std::string& text) {
-  return TCameraType{TextToEnum(kCameraTypeTexts, text)};
+  return TCameraType{TextToEnum(kCameraTypes, text)};
 }
 TCameraType TextToCameraTypeE(const std::string& text) {
-  return TCameraType{TextToEnumE(kCameraTypeTexts, text)};
+  return TCameraType{TextToEnumE(kCameraTypes, text)};
 }
 std::string CameraTypeToUserText(TCameraType value) {
-  return EnumToUserText(kCameraTypeKeys, value);
+  return EnumToUserText(kCameraTypes, value);
 }
 
 std::string DistortionTypeToTextE(TDistortionType value, const char* context) {
-  return EnumToTextE(kDistortionTypeTexts, value, context);
+  return EnumToTextE(kDistortionTypes, value, context);
 }
 TDistortionType TextToDistortionType(const std::string& text) {
-  return TDistortionType{TextToEnum(kDistortionTypeTexts, text)};
+  return TDistortionType{TextToEnum(kDistortionTypes, text)};
 }
 TDistortionType TextToDistortionTypeE(const std::string& text) {
-  return TDistortionType{TextToEnumE(kDistortionTypeTexts, text)};
+  return TDistortionType{TextToEnumE(kDistortionTypes, text)};
 }
 std::string DistortionTypeToUserText(TDistortionType value) {
-  return EnumToUserText(kDistortionTypeKeys, value);
+  return EnumToUserText(kDistortionTypes, value);
 }
 
 std::string TLxCameraDistortion::DirectionToTextE(TDirection value, const char* context) {
-  return EnumToTextE(kDirectionTexts, value, context);
+  return EnumToTextE(kDirections, value, context);
 }
 TLxCameraDistortion::TDirection TLxCameraDistortion::TextToDirection(const std::string& text) {
-  return TDirection{TextToEnum(kDirectionTexts, text)};
+  return TDirection{TextToEnum(kDirections, text)};
 }
 TLxCameraDistortion::TDirection TLxCameraDistortion::TextToDirectionE(const std::string& text) {
-  return TDirection{TextToEnumE(kDirectionTexts, text)};
+  return TDirection{TextToEnumE(kDirections, text)};
 }
 std::string TLxCameraDistortion::DirectionToUserText(TDirection value) {
-  return EnumToUserText(kDirectionKeys, value);
+  return EnumToUserText(kDirections, value);
 }
 
 std::string CamRotateToTextE(TCamRotate value, const char* context) {
-  return EnumToTextE(kCamRotateTexts, value, context);
+  return EnumToTextE(kCamRotates, value, context);
 }
 TCamRotate TextToCamRotate(const std::string& text) {
-  return TCamRotate{TextToEnum(kCamRotateTexts, text)};
+  return TCamRotate{TextToEnum(kCamRotates, text)};
 }
 TCamRotate TextToCamRotateE(const std::string& text) {
-  return TCamRotate{TextToEnumE(kCamRotateTexts, text)};
+  return TCamRotate{TextToEnumE(kCamRotates, text)};
 }
 std::string CamRotateToUserText(TCamRotate value) {
-  return EnumToUserText(kCamRotateKeys, value);
+  return EnumToUserText(kCamRotates, value);
 }
 
 std::string ResolutionUnitsToTextE(TResolutionUnits value, const char* context) {
-  return EnumToTextE(kResolutionUnitsTexts, value, context);
+  return EnumToTextE(kResolutionUnits, value, context);
 }
 TResolutionUnits TextToResolutionUnits(const std::string& text) {
-  return TResolutionUnits{TextToEnum(kResolutionUnitsTexts, text)};
+  return TResolutionUnits{TextToEnum(kResolutionUnits, text)};
 }
 TResolutionUnits TextToResolutionUnitsE(const std::string& text) {
-  return TResolutionUnits{TextToEnumE(kResolutionUnitsTexts, text)};
+  return TResolutionUnits{TextToEnumE(kResolutionUnits, text)};
 }
 
 std::string TransformTypeToTextE(TTransformType value, const char* context) {
-  return EnumToTextE(kTransformTypeTexts, value, context);
+  return EnumToTextE(kTransformTypes, value, context);
 }
 TTransformType TextToTransformType(const std::string& text) {
-  return TTransformType{TextToEnum(kTransformTypeTexts, text)};
+  return TTransformType{TextToEnum(kTransformTypes, text)};
 }
 TTransformType TextToTransformTypeE(const std::string& text) {
-  return TTransformType{TextToEnumE(kTransformTypeTexts, text)};
+  return TTransformType{TextToEnumE(kTransformTypes, text)};
 }
 std::string TransformTypeToUserText(TTransformType value) {
-  return EnumToUserText(kTransformTypeKeys, value);
+  return EnumToUserText(kTransformTypes, value);
 }
 
+namespace lxcu::internal {
+
 std::string DigitalCameraOriginToTextE(TDigitalCameraOrigin value, const char* context) {
-  return EnumToTextE(kDigitalCameraOriginTexts, value, context);
+  return EnumToTextE(kDigitalCameraOrigins, value, context);
 }
 TDigitalCameraOrigin TextToDigitalCameraOrigin(const std::string& text) {
-  return TDigitalCameraOrigin{TextToEnum(kDigitalCameraOriginTexts, text)};
+  return TDigitalCameraOrigin{TextToEnum(kDigitalCameraOrigins, text)};
 }
+
+}  // namespace lxcu::internal
 
 std::string UnitsCamMkmUserTextAbbr() {
   return ModuleRecord().UserText("global.TEXT_CI_UNITS_MKM");

@@ -7,6 +7,8 @@
 
 #include "module/ModuleRecord.h"
 
+using namespace lxcu::internal;
+
 namespace {
 
 struct TPreset {

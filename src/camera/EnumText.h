@@ -3,12 +3,16 @@
 #include <cstdint>
 #include <string>
 
-// Generic conversions between enumeration values and their texts, over a
-// static table of rows. A table ends with a row whose `text` is null; that
-// row's `value` is the table's no-match value. Rows are searched in order.
-struct TEnumTextRow {
+namespace lxcu::internal {
+
+// One value of an enumeration: its machine text, as stored in documents, and
+// the resource key of its user text; either may be null when the value has
+// none. A table of rows is searched in order and ends with a row holding
+// neither, whose value is the table's no-match value.
+struct TEnumRow {
   std::int32_t value;
   const char* text;
+  const char* user_key;
 };
 
 struct TEnumTextResult {
@@ -16,25 +20,25 @@ struct TEnumTextResult {
   bool invalid = false;
 };
 
-// The machine text of `value`. The end row's value is never compared, so a
-// value that stands only in the end row is invalid. Never throws (beyond
-// allocation).
-TEnumTextResult EnumToText(const TEnumTextRow* table, std::int32_t value);
+// The machine text of `value`; invalid when no row has both. Never throws
+// (beyond allocation).
+TEnumTextResult EnumToText(const TEnumRow* table, std::int32_t value);
 
 // The machine text of `value`; throws std::runtime_error naming the value,
 // preceded by `context` and a line feed when `context` is non-null and
 // non-empty.
-std::string EnumToTextE(const TEnumTextRow* table, std::int32_t value, const char* context);
+std::string EnumToTextE(const TEnumRow* table, std::int32_t value, const char* context);
 
-// The value whose text equals `text` byte for byte over its whole length; the
-// no-match value when none does or when `text` holds a zero byte.
-std::int32_t TextToEnum(const TEnumTextRow* table, const std::string& text);
+// The value whose machine text equals `text` byte for byte over its whole
+// length; the no-match value when none does or when `text` holds a zero byte.
+std::int32_t TextToEnum(const TEnumRow* table, const std::string& text);
 
 // As TextToEnum, but throws std::runtime_error naming the text where
 // TextToEnum would fall back to the no-match value.
-std::int32_t TextToEnumE(const TEnumTextRow* table, const std::string& text);
+std::int32_t TextToEnumE(const TEnumRow* table, const std::string& text);
 
-// The user text of `value` through a table of (value, resource key) rows:
-// "???" for a value without a row, otherwise the module's text of the key
-// (empty when the store has none).
-std::string EnumToUserText(const TEnumTextRow* key_table, std::int32_t value);
+// "???" for a value without a user-text key, otherwise the module's text of
+// the key (empty when the store has none).
+std::string EnumToUserText(const TEnumRow* table, std::int32_t value);
+
+}  // namespace lxcu::internal

@@ -1,15 +1,14 @@
 #include <LxCameraUtils/MarkTemplates.h>
 
-#include "camera/MoveEmptying.h"
+#include "camera/RecordFields.h"
+
+using lxcu::internal::MoveFields;
 
 TCameraMarkTemplates::TCameraMarkTemplates(TCameraMarkTemplates&& other) noexcept {
-  *this = std::move(other);
+  MoveFields(*this, other);
 }
 
 TCameraMarkTemplates& TCameraMarkTemplates::operator=(TCameraMarkTemplates&& other) noexcept {
-  if (this == &other) return *this;
-  template_pixel_size_um = other.template_pixel_size_um;
-  default_scan_size_mm = other.default_scan_size_mm;
-  MoveEmptying(mark_templates, other.mark_templates);
+  if (this != &other) MoveFields(*this, other);
   return *this;
 }

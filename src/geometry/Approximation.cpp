@@ -1,15 +1,17 @@
 #include <LxCameraUtils/CameraGeometry.h>
-#include <LxMathEx/FormulaDistortion.h>
-#include <LxMathEx/SeriesDistortion.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <memory>
 #include <numbers>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
+#include "camera/DistortionTerms.h"
 #include "geometry/GeometryInternal.h"
+
+namespace lxcu::internal {
 
 namespace {
 
@@ -26,22 +28,10 @@ std::vector<double> SamplingAngles() {
   return angles;
 }
 
-void RequireRecord(const Distortion* distortion) {
-  if (distortion == nullptr)
-    throw std::invalid_argument("ApproxCameraDistortion(): distortion must point to a record");
-}
-
-// The fitted record as a forward model about the input origin.
-std::unique_ptr<TLx2DTransform> FittedModel(const Distortion& d, const TLxCameraInfo& camera) {
-  const vec_t_<double, 2> center = d.symmetry_point - camera.principal_point;
-  if (d.type == dtFormula)
-    return std::make_unique<TFormulaDistortion>(center, d.k1, d.k2, d.k3, d.p1, d.p2, d.b1, d.b2,
-                                                d.a1, d.a2, false);
-  const auto& m = d.mixed_coeffs;
-  constexpr double kNone = 0.0;
-  return std::make_unique<TMixedDistortion>(center, camera.focus, m.a.data(), m.b.data(),
-                                            m.c.data(), m.K.data(), m.P.data(), kNone, kNone, kNone,
-                                            false);
+TApproximation Refused(const char* reason) {
+  TApproximation a;
+  a.refusal = reason;
+  return a;
 }
 
 // Largest distance between the two maps over radii 0..100·step; a NaN
@@ -61,48 +51,157 @@ double MaxDeviation(const TLx2DTransform& a, const TLx2DTransform& b, double ste
   return worst;
 }
 
-template <std::size_t N>
-bool AllZero(const std::array<double, N>& v, std::size_t from = 0) {
-  return std::all_of(v.begin() + from, v.end(), [](double x) { return x == 0.0; });
+using TMixedFlat = TFlat<TMixed>;
+
+std::size_t MixedIndex(const TFormulaTerm& term) {
+  return FlatIndex<TMixed>(term.mixed_key);
 }
 
-// Formula and mixed records that share their terms convert by copying; false
-// when the target cannot carry every term of the source.
+// The exact conversions between the formula and mixed types: each term is
+// copied to its counterpart (kFormulaTerms), and a term the target cannot
+// carry must be zero. False when one is not.
 bool ConvertExactly(const Distortion& s, TDistortionType type, Distortion& out) {
-  auto& m = out.mixed_coeffs;
-  if (s.type == dtFormula && type == dtFormula) {
-    if (s.a1 != 0.0 || s.a2 != 0.0) return false;
+  if (s.type == type) {
+    if (type == dtFormula)
+      for (const TFormulaTerm& term : kFormulaTerms)
+        if (!term.exact_in_formula && s.*term.field != 0.0) return false;
     out = s;
-  } else if (s.type == dtFormula) {
-    if (s.k4 != 0.0 || s.k5 != 0.0 || s.p3 != 0.0 || s.p4 != 0.0) return false;
-    out = s;
-    m.a = {}, m.b = {}, m.c = {};
-    out.type = dtMixed;
-    m.K = {s.k1, s.k2, s.k3};
-    m.P = {s.p1, s.p2};
-    m.a[0] = s.b1, m.a[1] = s.b2;
-    m.b[0] = s.a1, m.b[1] = s.a2;
-  } else if (type == dtFormula) {
-    const auto& sm = s.mixed_coeffs;
-    if (!AllZero(sm.a, 2) || !AllZero(sm.b) || !AllZero(sm.c)) return false;
-    out = s;
-    out.type = dtFormula;
-    out.k1 = sm.K[0], out.k2 = sm.K[1], out.k3 = sm.K[2], out.k4 = out.k5 = 0.0;
-    out.p1 = sm.P[0], out.p2 = sm.P[1], out.p3 = out.p4 = 0.0;
-    out.b1 = sm.a[0], out.b2 = sm.a[1], out.a1 = out.a2 = 0.0;
-  } else {
-    out = s;
+    return true;
   }
+  if (s.type == dtFormula) {
+    TMixedFlat mixed{};
+    for (const TFormulaTerm& term : kFormulaTerms) {
+      if (term.mixed_key != nullptr)
+        mixed[MixedIndex(term)] = s.*term.field;
+      else if (s.*term.field != 0.0)
+        return false;
+    }
+    out = s;
+    out.type = dtMixed;
+    out.mixed_coeffs = FromFlat<TMixed>(mixed);
+    return true;
+  }
+  const TMixedFlat mixed = Flat(s.mixed_coeffs);
+  std::array<bool, std::tuple_size_v<TMixedFlat>> carried{};
+  std::array<double, std::size(kFormulaTerms)> formula{};
+  for (std::size_t i = 0; i < formula.size(); ++i) {
+    const TFormulaTerm& term = kFormulaTerms[i];
+    if (term.mixed_key == nullptr || !term.exact_in_formula) continue;
+    carried[MixedIndex(term)] = true;
+    formula[i] = mixed[MixedIndex(term)];
+  }
+  for (std::size_t i = 0; i < mixed.size(); ++i)
+    if (!carried[i] && mixed[i] != 0.0) return false;
+  out = s;
+  out.type = dtFormula;
+  for (std::size_t i = 0; i < formula.size(); ++i)
+    out.*kFormulaTerms[i].field = formula[i];
   return true;
 }
 
-// A table type fits up to its last row's radius: false without rows or for a
-// radius ≤ 0.
-template <class Rows>
-bool LastRadius(const Rows& rows, double& radius) {
-  if (rows.empty()) return false;
-  radius = rows.back().r;
-  return !(radius <= 0.0);
+// A table type fits up to its last row's radius (the larger of the two for
+// dtDirected8). The refusal, or null.
+const char* TableRadius(const Distortion& s, double& radius) {
+  const bool plus = s.type == dtDirected4Plus || s.type == dtDirected8;
+  const bool x = s.type == dtDirected4X || s.type == dtDirected8;
+  if ((s.type == dtRadial && s.table_r.empty()) || (plus && s.table_plus.empty()) ||
+      (x && s.table_x.empty()))
+    return "the distortion table is empty";
+  radius = s.type == dtRadial ? s.table_r.back().r
+           : plus && x        ? std::max(s.table_plus.back().r, s.table_x.back().r)
+           : plus             ? s.table_plus.back().r
+                              : s.table_x.back().r;
+  return radius <= 0.0 ? "the last radius of the distortion table is not above 0" : nullptr;
+}
+
+}  // namespace
+
+TApproximation ApproxFromTransform(const TLx2DTransform& transform, TDistortionType type,
+                                   const TLxCameraInfo& camera, double radius, bool with_error) {
+  const double step = radius / kRadii;
+  if (step == 0.0) return Refused("the fit radius is 0");
+  const std::vector<double> angles = SamplingAngles();
+
+  TApproximation a;
+  a.radius_mm = radius;
+  Distortion& result = a.distortion;
+  result.type = type;
+  result.direction = Distortion::dirCamToMm;
+  result.symmetry_point = camera.principal_point;
+
+  double k1 = 0.0, k2 = 0.0, k3 = 0.0;
+  if (!FitRadialPolynomial(transform, step, kRadii, angles, k1, k2, k3))
+    return Refused("the fit is singular");
+  if (type == dtFormula) {
+    result.k1 = k1, result.k2 = k2, result.k3 = k3;
+  } else if (type == dtMixed) {
+    result.mixed_coeffs.K = {k1, k2, k3};
+  } else {
+    return Refused("only the formula and mixed types can be fitted");
+  }
+  if (with_error) {
+    const auto fitted = CreateCameraDistortionTransform(
+        result, result.symmetry_point - camera.principal_point, camera.focus);
+    a.max_error_mm = MaxDeviation(transform, *fitted, step, angles);
+  }
+  return a;
+}
+
+TApproximation ApproxFromCamera(TDistortionType type, const TLxCameraInfo& camera, double radius,
+                                bool with_error) {
+  if (type != dtFormula && type != dtMixed)
+    return Refused("only the formula and mixed types can be made");
+  const Distortion& s = camera.distortion;
+  const vec_t_<double, 2> c = s.symmetry_point - camera.principal_point;
+  double fit_radius = 0.0;
+  switch (s.type) {
+    case dtFormula:
+    case dtMixed:
+      if (s.direction == Distortion::dirCamToMm && c.x == 0.0 && c.y == 0.0) {
+        TApproximation a;
+        if (ConvertExactly(s, type, a.distortion)) {
+          a.copied = true;
+          return a;
+        }
+      }
+      fit_radius = radius <= 0.0           ? camera.focus * 0.5
+                   : radius > camera.focus ? camera.focus
+                                           : radius;
+      break;
+    case dtRadial:
+    case dtDirected4Plus:
+    case dtDirected4X:
+    case dtDirected8:
+      if (const char* refusal = TableRadius(s, fit_radius)) return Refused(refusal);
+      break;
+    case dtNone:
+      return Refused("the camera has no distortion");
+    case dtPolynomial:
+      return Refused("polynomial distortion is not converted");
+    default:
+      return Refused("the distortion type is unknown");
+  }
+  const auto t = CreateCameraDistortionTransform(s, c, camera.focus);
+  if (!t) return Refused("the distortion has no transform");
+  return ApproxFromTransform(*t, type, camera, fit_radius, with_error);
+}
+
+}  // namespace lxcu::internal
+
+namespace {
+
+void RequireRecord(const TLxCameraDistortion* distortion) {
+  if (distortion == nullptr)
+    throw std::invalid_argument("ApproxCameraDistortion(): distortion must point to a record");
+}
+
+// On success the result goes to the caller's record and, when asked for, the
+// deviation to `max_error`; a refusal writes nothing.
+bool Deliver(lxcu::internal::TApproximation a, TLxCameraDistortion* distortion, double* max_error) {
+  if (a.refusal != nullptr) return false;
+  *distortion = std::move(a.distortion);
+  if (max_error != nullptr) *max_error = a.max_error_mm;
+  return true;
 }
 
 }  // namespace
@@ -111,76 +210,14 @@ bool ApproxCameraDistortion(const TLx2DTransform& transform, TDistortionType typ
                             TLxCameraDistortion* distortion, const TLxCameraInfo& camera,
                             double radius, double* max_error) {
   RequireRecord(distortion);
-  const double step = radius / kRadii;
-  const std::vector<double> angles = SamplingAngles();
-
-  Distortion result;
-  result.type = type;
-  result.direction = Distortion::dirCamToMm;
-  result.symmetry_point = camera.principal_point;
-
-  double k1 = 0.0, k2 = 0.0, k3 = 0.0;
-  if (!FitRadialPolynomial(transform, step, kRadii, angles, k1, k2, k3)) return false;
-  if (type == dtFormula) {
-    result.k1 = k1, result.k2 = k2, result.k3 = k3;
-  } else if (type == dtMixed) {
-    result.mixed_coeffs.K = {k1, k2, k3};
-  } else {
-    return false;
-  }
-
-  double error = 0.0;
-  if (max_error != nullptr)
-    error = MaxDeviation(transform, *FittedModel(result, camera), step, angles);
-  *distortion = std::move(result);
-  if (max_error != nullptr) *max_error = error;
-  return true;
+  return Deliver(
+      lxcu::internal::ApproxFromTransform(transform, type, camera, radius, max_error != nullptr),
+      distortion, max_error);
 }
 
 bool ApproxCameraDistortion(TDistortionType type, TLxCameraDistortion* distortion,
                             const TLxCameraInfo& camera, double radius, double* max_error) {
   RequireRecord(distortion);
-  if (type != dtFormula && type != dtMixed) return false;
-
-  const Distortion& s = camera.distortion;
-  const vec_t_<double, 2> c = s.symmetry_point - camera.principal_point;
-  double fit_radius = 0.0;
-  switch (s.type) {
-    case dtFormula:
-    case dtMixed:
-      if (s.direction == Distortion::dirCamToMm && c.x == 0.0 && c.y == 0.0) {
-        Distortion copy;
-        if (ConvertExactly(s, type, copy)) {
-          *distortion = std::move(copy);
-          if (max_error != nullptr) *max_error = 0.0;
-          return true;
-        }
-      }
-      fit_radius = radius <= 0.0           ? camera.focus * 0.5
-                   : radius > camera.focus ? camera.focus
-                                           : radius;
-      break;
-    case dtRadial:
-      if (!LastRadius(s.table_r, fit_radius)) return false;
-      break;
-    case dtDirected4Plus:
-      if (!LastRadius(s.table_plus, fit_radius)) return false;
-      break;
-    case dtDirected4X:
-      if (!LastRadius(s.table_x, fit_radius)) return false;
-      break;
-    case dtDirected8:
-      if (s.table_plus.empty() || s.table_x.empty()) return false;
-      fit_radius = std::max(s.table_plus.back().r, s.table_x.back().r);
-      if (fit_radius <= 0.0) return false;
-      break;
-    case dtNone:
-    case dtPolynomial:
-    default:
-      return false;
-  }
-
-  const auto t = CreateCameraDistortionTransform(s, c, camera.focus);
-  if (!t) return false;
-  return ApproxCameraDistortion(*t, type, distortion, camera, fit_radius, max_error);
+  return Deliver(lxcu::internal::ApproxFromCamera(type, camera, radius, max_error != nullptr),
+                 distortion, max_error);
 }

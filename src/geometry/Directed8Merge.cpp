@@ -9,6 +9,8 @@
 using var_a_legacy::make_var_a;
 using var_a_legacy::var_a;
 
+namespace lxcu::internal {
+
 namespace {
 
 using Row = TLxCameraDistortion::TDirectedTableRow;
@@ -39,8 +41,8 @@ Four Interpolate(const Rows& t, std::size_t next, double r) {
 std::vector<double> InAngleOrder(const Four& plus, const Four& x) {
   std::vector<double> v(8);
   for (std::size_t k = 0; k < 4; ++k) {
-    v[2 * k] = plus[lxcu_geometry::kDrByAngle[k]];
-    v[2 * k + 1] = x[lxcu_geometry::kDrByAngle[k]];
+    v[2 * k] = plus[kDrByAngle[k]];
+    v[2 * k + 1] = x[kDrByAngle[k]];
   }
   return v;
 }
@@ -86,8 +88,10 @@ var_a<TLx2DTransform*> CreateDirected8Transform(const TLxCameraDistortion& disto
                                                 const vec_t_<double, 2>& center) {
   TDirectedData data;
   data.center = center;
-  data.angles.assign(lxcu_geometry::kEightAngles.begin(), lxcu_geometry::kEightAngles.end());
+  data.angles.assign(kEightAngles.begin(), kEightAngles.end());
   data.items = Merge(distortion.table_plus, distortion.table_x);
   const bool mm_to_cam = distortion.direction == TLxCameraDistortion::dirMmToCam;
   return make_var_a<TLx2DTransform, TDirectedDistortion>(data, mm_to_cam);
 }
+
+}  // namespace lxcu::internal

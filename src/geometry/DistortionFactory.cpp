@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "camera/DistortionTerms.h"
 #include "geometry/GeometryInternal.h"
 
 using var_a_legacy::make_var_a;
@@ -12,15 +13,16 @@ using var_a_legacy::var_a;
 
 namespace {
 
+using namespace lxcu::internal;
+
 using Holder = var_a<TLx2DTransform*>;
 using Rows = std::vector<TLxCameraDistortion::TDirectedTableRow>;
 
 Holder MakeFormula(const TLxCameraDistortion& d, const vec_t_<double, 2>& center, bool mm_to_cam) {
   TDistCoeff c;
   c.center = center;
-  c.k1 = d.k1, c.k2 = d.k2, c.k3 = d.k3, c.k4 = d.k4, c.k5 = d.k5;
-  c.p1 = d.p1, c.p2 = d.p2, c.p3 = d.p3, c.p4 = d.p4;
-  c.b1 = d.b1, c.b2 = d.b2, c.a1 = d.a1, c.a2 = d.a2;
+  for (const TFormulaTerm& term : kFormulaTerms)
+    c.*term.model = d.*term.field;
   c.mm_to_cam = mm_to_cam;
   return make_var_a<TLx2DTransform, TFormulaDistortion>(c);
 }
@@ -43,7 +45,7 @@ Holder MakeDirected4(const Rows& rows, const std::array<double, 4>& angles,
   for (const auto& row : rows) {
     TDirectedTableItem item{row.r, {}};
     item.values.reserve(4);
-    for (int k : lxcu_geometry::kDrByAngle)
+    for (int k : kDrByAngle)
       item.values.push_back(row.dr[k]);
     data.items.push_back(std::move(item));
   }
@@ -62,9 +64,9 @@ Holder CreateCameraDistortionTransform(const TLxCameraDistortion& distortion,
     case dtRadial:
       return MakeRadial(distortion, center, mm_to_cam);
     case dtDirected4Plus:
-      return MakeDirected4(distortion.table_plus, lxcu_geometry::kPlusAngles, center, mm_to_cam);
+      return MakeDirected4(distortion.table_plus, kPlusAngles, center, mm_to_cam);
     case dtDirected4X:
-      return MakeDirected4(distortion.table_x, lxcu_geometry::kXAngles, center, mm_to_cam);
+      return MakeDirected4(distortion.table_x, kXAngles, center, mm_to_cam);
     case dtDirected8:
       return CreateDirected8Transform(distortion, center);
     case dtMixed: {

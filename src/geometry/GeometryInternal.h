@@ -4,6 +4,8 @@
 // reached by the tests.
 
 #include <LxCameraUtils/CameraDistortion.h>
+#include <LxCameraUtils/CameraEnums.h>
+#include <LxCameraUtils/CameraInfo.h>
 #include <LxCameraUtils/TransformHolder.h>
 #include <LxStd/Transform2D.h>
 #include <LxStd/Vec.h>
@@ -12,21 +14,19 @@
 #include <numbers>
 #include <vector>
 
-namespace lxcu_geometry {
+namespace lxcu::internal {
 
-constexpr double kPi = std::numbers::pi;
+inline constexpr double kPi = std::numbers::pi;
 
 // Each product rounds to the double nearest the exact multiple of π.
-constexpr std::array<double, 4> kPlusAngles = {0.0, kPi / 2, kPi, 3 * kPi / 2};
-constexpr std::array<double, 4> kXAngles = {kPi / 4, 3 * kPi / 4, 5 * kPi / 4, 7 * kPi / 4};
-constexpr std::array<double, 8> kEightAngles = {0.0, kPi / 4,     kPi / 2,     3 * kPi / 4,
-                                                kPi, 5 * kPi / 4, 3 * kPi / 2, 7 * kPi / 4};
+inline constexpr std::array<double, 4> kPlusAngles = {0.0, kPi / 2, kPi, 3 * kPi / 2};
+inline constexpr std::array<double, 4> kXAngles = {kPi / 4, 3 * kPi / 4, 5 * kPi / 4, 7 * kPi / 4};
+inline constexpr std::array<double, 8> kEightAngles = {0.0, kPi / 4,     kPi / 2,     3 * kPi / 4,
+                                                       kPi, 5 * kPi / 4, 3 * kPi / 2, 7 * kPi / 4};
 
 // A directed row's dr[0..3] stand at π/2, 3π/2, π, 0 (plus) or π/4 later
 // (x); these are the indices of dr in ascending angle.
-constexpr std::array<int, 4> kDrByAngle = {3, 0, 2, 1};
-
-}  // namespace lxcu_geometry
+inline constexpr std::array<int, 4> kDrByAngle = {3, 0, 2, 1};
 
 // The dtDirected8 model: `table_plus` and `table_x` merged by radius into rows
 // of eight values (ascending angle from 0), the directions a table has no row
@@ -45,3 +45,24 @@ var_a_legacy::var_a<TLx2DTransform*> CreateDirected8Transform(const TLxCameraDis
 // singular.
 bool FitRadialPolynomial(const TLx2DTransform& transform, double step, unsigned count,
                          const std::vector<double>& angles, double& k1, double& k2, double& k3);
+
+// What a fit or conversion of ApproxCameraDistortion did.
+struct TApproximation {
+  TLxCameraDistortion distortion;  // the result; meaningful only when not refused
+  double max_error_mm = 0.0;       // largest deviation from the source, when asked for
+  double radius_mm = 0.0;          // the radius fitted up to; 0 when copied
+  bool copied = false;             // an exact conversion: coefficients copied, no fit
+  const char* refusal = nullptr;   // why nothing was made; null on success
+};
+
+// The fit of ApproxCameraDistortion with a transform; the deviation is
+// measured only `with_error`.
+TApproximation ApproxFromTransform(const TLx2DTransform& transform, TDistortionType type,
+                                   const TLxCameraInfo& camera, double radius, bool with_error);
+
+// The conversion of camera.distortion of ApproxCameraDistortion without a
+// transform: an exact copy, or the fit up to the radius the source allows.
+TApproximation ApproxFromCamera(TDistortionType type, const TLxCameraInfo& camera, double radius,
+                                bool with_error);
+
+}  // namespace lxcu::internal

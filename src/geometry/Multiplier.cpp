@@ -2,12 +2,18 @@
 
 #include <stdexcept>
 
+#include "camera/DistortionTerms.h"
+
 namespace {
 
-template <class Values>
-void Scale(Values& values, double factor) {
-  for (double& v : values)
+using namespace lxcu::internal;
+
+template <class Coeffs>
+Coeffs Scaled(const Coeffs& c, double factor) {
+  TFlat<Coeffs> flat = Flat(c);
+  for (double& v : flat)
     v *= factor;
+  return FromFlat<Coeffs>(flat);
 }
 
 }  // namespace
@@ -18,16 +24,14 @@ void ApplyDistortionMultiplier(TLxCameraDistortion* distortion, double factor) {
   if (factor == 1.0) return;  // leaves the record bit for bit as it was
 
   TLxCameraDistortion& d = *distortion;
-  auto& m = d.mixed_coeffs;
-  Scale(m.a, factor), Scale(m.b, factor), Scale(m.c, factor);
-  Scale(m.K, factor), Scale(m.P, factor);
-  Scale(d.polynomial_coeffs.K, factor), Scale(d.polynomial_coeffs.P, factor);
-  // p3 and p4 scale the decentring terms relatively, so they stay.
-  for (double* v : {&d.k1, &d.k2, &d.k3, &d.k4, &d.k5, &d.p1, &d.p2, &d.b1, &d.b2, &d.a1, &d.a2})
-    *v *= factor;
+  d.mixed_coeffs = Scaled(d.mixed_coeffs, factor);
+  d.polynomial_coeffs = Scaled(d.polynomial_coeffs, factor);
+  for (const TFormulaTerm& term : kFormulaTerms)
+    if (term.scales) d.*term.field *= factor;
   for (auto& row : d.table_r)
     row.dr *= factor;
   for (auto* table : {&d.table_plus, &d.table_x})
     for (auto& row : *table)
-      Scale(row.dr, factor);
+      for (double& dr : row.dr)
+        dr *= factor;
 }

@@ -3,6 +3,8 @@
 
 #include "geometry/GeometryInternal.h"
 
+namespace lxcu::internal {
+
 bool FitRadialPolynomial(const TLx2DTransform& transform, double step, unsigned count,
                          const std::vector<double>& angles, double& k1, double& k2, double& k3) {
   if (step == 0.0 || angles.empty()) return false;
@@ -42,3 +44,5 @@ bool FitRadialPolynomial(const TLx2DTransform& transform, double step, unsigned 
   k1 = k.x, k2 = k.y, k3 = k.z;
   return true;
 }
+
+}  // namespace lxcu::internal

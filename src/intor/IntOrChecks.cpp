@@ -5,6 +5,8 @@
 
 #include "module/ModuleRecord.h"
 
+using lxcu::internal::ModuleRecord;
+
 namespace {
 
 // Marks a measurement of each camera type may hold (Verify) and must hold

@@ -10,7 +10,7 @@
 
 #include "persist/XIniIO.h"
 
-using namespace lxpersist;  // the document entry helpers
+using namespace lxcu::internal;
 
 namespace {
 

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+namespace lxcu::internal {
+
 std::string TModuleRecord::UserText(const std::string& key) const {
   const std::string* text = nullptr;
   if (LoadResString(name, key, text) && text != nullptr) return *text;
@@ -27,3 +29,5 @@ TModuleRecord& ModuleRecord() {
   static TModuleRecord record;
   return record;
 }
+
+}  // namespace lxcu::internal

@@ -5,10 +5,11 @@
 
 #include "outside/WinApi.h"
 
+namespace lxcu::internal {
+
 // What the library keeps about itself, once per process.
 struct TModuleRecord {
-  lxwin::HMODULE handle =
-      nullptr;                  // this library's loaded file, as the last full start-up found it
+  HMODULE handle = nullptr;     // this library's loaded file, as the last full start-up found it
   std::uint64_t ref_count = 0;  // start-ups not yet matched by a shut-down
   std::string name = "LxCameraUtils";  // module name: file stem and resource-string module
   std::string path;                    // full path of the module file, UTF-8
@@ -28,3 +29,5 @@ struct TModuleRecord {
 // The single record of this process, created on first use from any thread. If
 // creation throws, the next call tries again.
 TModuleRecord& ModuleRecord();
+
+}  // namespace lxcu::internal

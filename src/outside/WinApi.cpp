@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace lxwin {
+namespace lxcu::internal {
 namespace {
 
 struct TLoadedObject {
@@ -207,4 +207,4 @@ int WideCharToMultiByte(UINT code_page, DWORD flags, const char16_t* src, int sr
   return needed;
 }
 
-}  // namespace lxwin
+}  // namespace lxcu::internal

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-namespace lxwin {
+namespace lxcu::internal {
 
 using HMODULE = const void*;  // null: the host's executable
 using DWORD = std::uint32_t;
@@ -33,4 +33,4 @@ DWORD GetModuleFileNameW(HMODULE module, char16_t* buffer, DWORD size);
 int WideCharToMultiByte(UINT code_page, DWORD flags, const char16_t* src, int src_len, char* dst,
                         int dst_size, const char* default_char, BOOL* used_default_char);
 
-}  // namespace lxwin
+}  // namespace lxcu::internal

@@ -10,7 +10,7 @@
 #include "persist/CameraMarks.h"
 #include "persist/XIniIO.h"
 
-using namespace lxpersist;  // the document entry helpers
+using namespace lxcu::internal;
 
 namespace {
 
@@ -63,6 +63,8 @@ TDigitalCameraOrigin LoadOrigin(TLxXIniReader* reader) {
 
 }  // namespace
 
+namespace lxcu::internal {
+
 void SaveMarks(TLxXIniWriter* writer, const TLxCameraInfo& camera) {
   const TCameraType type = camera.type;
   WriteE(writer, "type", CameraTypeToTextE(type, "@SaveMarks: invalid camera type"));
@@ -103,6 +105,8 @@ void LoadMarks(TLxXIniReader* reader, TLxCameraInfo& camera) {
     camera.fiducial_template_id = ReadKey<std::string>(reader, "fiducial_template_id", {});
   if (type == ctDigital) camera.digital_camera_origin = LoadOrigin(reader);
 }
+
+}  // namespace lxcu::internal
 
 void TLxCameraInfo::SaveE(TLxXIniWriter* writer) const {
   WriteE(writer, "name", name);

@@ -7,6 +7,8 @@ class TLxCameraInfo;
 class TLxXIniReader;
 class TLxXIniWriter;
 
+namespace lxcu::internal {
+
 // Writes the content of "int_or", which the caller has begun. Raises
 // std::runtime_error for a `type`, or for ctDigital a digital_camera_origin,
 // without a machine text (after the entries before it), TLxXIniError for a
@@ -20,3 +22,5 @@ void SaveMarks(TLxXIniWriter* writer, const TLxCameraInfo& camera);
 // required missing or unreadable and for an unknown "type" or
 // "digital_camera_origin"; `camera` then holds what was read so far.
 void LoadMarks(TLxXIniReader* reader, TLxCameraInfo& camera);
+
+}  // namespace lxcu::internal

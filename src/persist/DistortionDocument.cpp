@@ -1,6 +1,5 @@
 #include <LxCameraUtils/CameraDistortion.h>
 #include <LxStd/XIni.h>
-#include <LxStd/ssprintf.h>
 
 #include <array>
 #include <cstddef>
@@ -8,61 +7,44 @@
 #include <utility>
 #include <vector>
 
+#include "camera/DistortionTerms.h"
 #include "persist/XIniIO.h"
 
-using namespace lxpersist;  // the document entry helpers
+using namespace lxcu::internal;
 
 namespace {
 
 using D = TLxCameraDistortion;
 using TDirectedRows = std::vector<D::TDirectedTableRow>;
 
-// The formula model's keys in document order. b1..a2 are mostly zero, so they
-// are written only when set; reading treats all but the leading terms as
-// optional.
-struct TFormulaKey {
-  const char* key;
-  double D::*field;
-  bool required;  // on reading
-  bool always_written;
-};
-
-// clang-format off
-constexpr TFormulaKey kFormulaKeys[] = {
-    {"k1", &D::k1, true, true},    {"k2", &D::k2, true, true},    {"k3", &D::k3, true, true},
-    {"k4", &D::k4, false, true},   {"k5", &D::k5, false, true},
-    {"p1", &D::p1, true, true},    {"p2", &D::p2, true, true},
-    {"p3", &D::p3, false, true},   {"p4", &D::p4, false, true},
-    {"b1", &D::b1, false, false},  {"b2", &D::b2, false, false},
-    {"a1", &D::a1, false, false},  {"a2", &D::a2, false, false},
-};
-// clang-format on
-
-// Keys printf-style from `format` ("a%zu"), numbered from `first`.
-template <std::size_t N>
-void WriteNumberedE(TLxXIniWriter* writer, const char* format, std::size_t first,
-                    const std::array<double, N>& values) {
-  for (std::size_t i = 0; i < N; ++i)
-    WriteE(writer, Kelvora::ssprintf(format, first + i), values[i]);
-}
-
-template <std::size_t N>
-void ReadNumberedE(const TLxXIniReader* reader, const char* format, std::size_t first,
-                   std::array<double, N>& values) {
-  for (std::size_t i = 0; i < N; ++i)
-    values[i] = ReadKeyE<double>(reader, Kelvora::ssprintf(format, first + i));
-}
-
 void SaveFormula(TLxXIniWriter* writer, const TLxCameraDistortion& d) {
-  for (const TFormulaKey& k : kFormulaKeys) {
-    const double value = d.*k.field;
-    if (k.always_written || value != 0.0) WriteE(writer, k.key, value);
+  for (const TFormulaTerm& term : kFormulaTerms) {
+    const double value = d.*term.field;
+    if (term.always_written || value != 0.0) WriteE(writer, term.key, value);
   }
 }
 
 void LoadFormula(const TLxXIniReader* reader, TLxCameraDistortion& d) {
-  for (const TFormulaKey& k : kFormulaKeys)
-    d.*k.field = k.required ? ReadKeyE<double>(reader, k.key) : ReadKey(reader, k.key, 0.0);
+  for (const TFormulaTerm& term : kFormulaTerms)
+    d.*term.field =
+        term.required ? ReadKeyE<double>(reader, term.key) : ReadKey(reader, term.key, 0.0);
+}
+
+// A section of numbered keys, every one written and required.
+template <class Coeffs>
+void SaveNumbered(TLxXIniWriter* writer, const char* name, const Coeffs& c) {
+  const TLxXIniHandle section = writer->BeginSectionSE(name);
+  ForEachNumbered(c, [writer](std::string_view key, double value) { WriteE(writer, key, value); });
+  writer->EndSection(section);
+}
+
+template <class Coeffs>
+Coeffs LoadNumbered(TLxXIniReader* reader, const char* name) {
+  const TLxXIniHandle section = reader->EnterSectionSE(name);
+  const Coeffs c = NumberedFrom<Coeffs>(
+      [reader](std::string_view key) { return ReadKeyE<double>(reader, key); });
+  reader->LeaveSectionE(section);
+  return c;
 }
 
 void SaveRadialTable(TLxXIniWriter* writer, const TLxCameraDistortion& d) {
@@ -118,41 +100,6 @@ TDirectedRows LoadDirectedTable(TLxXIniReader* reader, const char* name) {
   return rows;
 }
 
-void SaveMixed(TLxXIniWriter* writer, const TLxCameraDistortion::TMixedCoeffs& c) {
-  const TLxXIniHandle section = writer->BeginSectionSE("mixed_coeffs");
-  WriteNumberedE(writer, "a%zu", 1, c.a);
-  WriteNumberedE(writer, "b%zu", 1, c.b);
-  WriteNumberedE(writer, "c%zu", 1, c.c);
-  WriteNumberedE(writer, "K%zu", 1, c.K);
-  WriteNumberedE(writer, "P%zu", 1, c.P);
-  writer->EndSection(section);
-}
-
-void LoadMixed(TLxXIniReader* reader, TLxCameraDistortion::TMixedCoeffs& c) {
-  const TLxXIniHandle section = reader->EnterSectionSE("mixed_coeffs");
-  ReadNumberedE(reader, "a%zu", 1, c.a);
-  ReadNumberedE(reader, "b%zu", 1, c.b);
-  ReadNumberedE(reader, "c%zu", 1, c.c);
-  ReadNumberedE(reader, "K%zu", 1, c.K);
-  ReadNumberedE(reader, "P%zu", 1, c.P);
-  reader->LeaveSectionE(section);
-}
-
-// Unlike the mixed model, the polynomial K group starts at K0.
-void SavePolynomial(TLxXIniWriter* writer, const TLxCameraDistortion::TPolynomialCoeffs& c) {
-  const TLxXIniHandle section = writer->BeginSectionSE("polynomial_coeffs");
-  WriteNumberedE(writer, "K%zu", 0, c.K);
-  WriteNumberedE(writer, "P%zu", 1, c.P);
-  writer->EndSection(section);
-}
-
-void LoadPolynomial(TLxXIniReader* reader, TLxCameraDistortion::TPolynomialCoeffs& c) {
-  const TLxXIniHandle section = reader->EnterSectionSE("polynomial_coeffs");
-  ReadNumberedE(reader, "K%zu", 0, c.K);
-  ReadNumberedE(reader, "P%zu", 1, c.P);
-  reader->LeaveSectionE(section);
-}
-
 }  // namespace
 
 void TLxCameraDistortion::SaveE(TLxXIniWriter* writer) const {
@@ -180,10 +127,10 @@ void TLxCameraDistortion::SaveE(TLxXIniWriter* writer) const {
       SaveDirectedTable(writer, "table_x", table_x);
       break;
     case dtMixed:
-      SaveMixed(writer, mixed_coeffs);
+      SaveNumbered(writer, "mixed_coeffs", mixed_coeffs);
       break;
     case dtPolynomial:
-      SavePolynomial(writer, polynomial_coeffs);
+      SaveNumbered(writer, "polynomial_coeffs", polynomial_coeffs);
       break;
     case dtNone:
       break;
@@ -217,10 +164,10 @@ void TLxCameraDistortion::LoadE(TLxXIniReader* reader) {
         fresh.table_x = LoadDirectedTable(reader, "table_x");
         break;
       case dtMixed:
-        LoadMixed(reader, fresh.mixed_coeffs);
+        fresh.mixed_coeffs = LoadNumbered<TMixedCoeffs>(reader, "mixed_coeffs");
         break;
       case dtPolynomial:
-        LoadPolynomial(reader, fresh.polynomial_coeffs);
+        fresh.polynomial_coeffs = LoadNumbered<TPolynomialCoeffs>(reader, "polynomial_coeffs");
         break;
       case dtNone:
         break;

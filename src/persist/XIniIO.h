@@ -10,7 +10,7 @@
 #include <LxStd/Vec.h>
 #include <LxStd/XIni.h>
 
-namespace lxpersist {
+namespace lxcu::internal {
 
 // Writes one key. WriteS only reports a refused entry; its reason is raised
 // here at once so that no later entry lands after a gap.
@@ -72,4 +72,4 @@ std::vector<Item> ReadListE(TLxXIniReader* reader, ReadItem read_item) {
   return items;
 }
 
-}  // namespace lxpersist
+}  // namespace lxcu::internal

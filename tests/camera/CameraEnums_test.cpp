@@ -5,9 +5,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <set>
 #include <stdexcept>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "camera/EnumTables.h"
 #include "module/ModuleRecord.h"
@@ -20,13 +23,20 @@ namespace {
 using TDir = TLxCameraDistortion::TDirection;
 using Dist = TLxCameraDistortion;
 
-// Every row converts to its text and back (so no two rows share a text or a
-// value).
-template <typename E, typename ToText, typename ToValue>
-void ExpectRoundTrips(const TEnumTextRow* row, ToText to_text, ToValue to_value) {
-  for (; row->text != nullptr; ++row) {
-    EXPECT_EQ(to_text(E{row->value}, nullptr), row->text);
-    EXPECT_EQ(to_value(row->text), E{row->value}) << row->text;
+// Each member with a machine text reads and writes exactly its document
+// spelling, written out here rather than taken from the library's table; the
+// table holds no other.
+template <auto kToText, auto kToValue>
+void ExpectSpellings(const lxcu::internal::TEnumRow* table,
+                     std::initializer_list<std::pair<int, const char*>> spellings) {
+  using E = decltype(kToValue(std::string()));
+  std::size_t spelled = 0;
+  for (const auto* row = table; row->text != nullptr || row->user_key != nullptr; ++row)
+    spelled += row->text != nullptr;
+  EXPECT_EQ(spelled, spellings.size());
+  for (const auto& [value, text] : spellings) {
+    EXPECT_EQ(kToText(E(value), nullptr), text);
+    EXPECT_EQ(kToValue(text), E(value)) << text;
   }
 }
 
@@ -42,28 +52,43 @@ void ExpectNoMatch(Lenient lenient, Strict strict, const std::string& text, int 
 
 // Members' user texts exist and tell the members apart; `unknown` has none.
 template <typename E, typename ToUser>
-void ExpectUserTexts(const TEnumTextRow* row, ToUser to_user, int unknown) {
+void ExpectUserTexts(std::vector<int> members, ToUser to_user, int unknown) {
   std::set<std::string> texts;
-  for (; row->text != nullptr; ++row)
-    EXPECT_TRUE(texts.insert(to_user(E{row->value})).second) << row->text;
+  for (const int value : members)
+    EXPECT_TRUE(texts.insert(to_user(E(value))).second) << value;
   EXPECT_EQ(texts.count(""), 0u);
-  EXPECT_EQ(to_user(E{unknown}), "???");
+  EXPECT_EQ(to_user(E(unknown)), "???");
 }
 
 }  // namespace
 
-TEST(EnumTexts, EveryMachineTextRoundTripsThroughTheStrictConversion) {
-  ExpectRoundTrips<TCameraType>(kCameraTypeTexts, CameraTypeToTextE, TextToCameraTypeE);
-  ExpectRoundTrips<TDistortionType>(kDistortionTypeTexts, DistortionTypeToTextE,
-                                    TextToDistortionTypeE);
-  ExpectRoundTrips<TDir>(kDirectionTexts, Dist::DirectionToTextE, Dist::TextToDirectionE);
-  ExpectRoundTrips<TCamRotate>(kCamRotateTexts, CamRotateToTextE, TextToCamRotateE);
-  ExpectRoundTrips<TResolutionUnits>(kResolutionUnitsTexts, ResolutionUnitsToTextE,
-                                     TextToResolutionUnitsE);
-  ExpectRoundTrips<TTransformType>(kTransformTypeTexts, TransformTypeToTextE, TextToTransformTypeE);
+TEST(EnumTexts, EveryMemberReadsAndWritesExactlyItsDocumentSpelling) {
+  using namespace lxcu::internal;
+  ExpectSpellings<CameraTypeToTextE, TextToCameraTypeE>(kCameraTypes, {{1, "PrincipalPoint"},
+                                                                       {2, "Cross"},
+                                                                       {3, "CalibratedCross"},
+                                                                       {4, "Fiducials"},
+                                                                       {5, "Digital"}});
+  ExpectSpellings<DistortionTypeToTextE, TextToDistortionTypeE>(kDistortionTypes,
+                                                                {{1, "None"},
+                                                                 {2, "Formula"},
+                                                                 {3, "Radial"},
+                                                                 {4, "Directed4+"},
+                                                                 {5, "Directed4X"},
+                                                                 {6, "Directed8"},
+                                                                 {7, "Mixed"},
+                                                                 {8, "Polynomial"}});
+  ExpectSpellings<Dist::DirectionToTextE, Dist::TextToDirectionE>(kDirections,
+                                                                  {{0, "CamToMm"}, {1, "MmToCam"}});
+  ExpectSpellings<CamRotateToTextE, TextToCamRotateE>(
+      kCamRotates, {{1, "0"}, {2, "90"}, {3, "180"}, {4, "270"}});
+  ExpectSpellings<ResolutionUnitsToTextE, TextToResolutionUnitsE>(kResolutionUnits,
+                                                                  {{1, "mm"}, {2, "dpi"}});
+  ExpectSpellings<TransformTypeToTextE, TextToTransformTypeE>(
+      kTransformTypes, {{1, "Similarity"}, {2, "Affine"}, {3, "Projective"}});
   // The origin has only a lenient reader.
-  ExpectRoundTrips<TDigitalCameraOrigin>(kDigitalCameraOriginTexts, DigitalCameraOriginToTextE,
-                                         TextToDigitalCameraOrigin);
+  ExpectSpellings<DigitalCameraOriginToTextE, TextToDigitalCameraOrigin>(
+      kDigitalCameraOrigins, {{0, "Center"}, {1, "LowerLeft"}, {2, "UpperLeft"}});
 }
 
 TEST(EnumTexts, NearMissesFallBackToTheNoMatchValueOrThrowTheirText) {
@@ -75,7 +100,7 @@ TEST(EnumTexts, NearMissesFallBackToTheNoMatchValueOrThrowTheirText) {
   ExpectNoMatch(TextToCamRotate, TextToCamRotateE, "45", crInvalid);
   ExpectNoMatch(TextToResolutionUnits, TextToResolutionUnitsE, "DPI", 0);
   ExpectNoMatch(TextToTransformType, TextToTransformTypeE, "affine", 0);
-  EXPECT_EQ(TextToDigitalCameraOrigin(""), -1);
+  EXPECT_EQ(lxcu::internal::TextToDigitalCameraOrigin(""), -1);
 }
 
 // The context line before the message is checked where the documents save.
@@ -85,19 +110,20 @@ TEST(EnumTexts, InvalidValuesThrowNamingTheValue) {
                 ThrowsMessage<std::runtime_error>("@EnumToTextE(): Invalid enum value: 6."));
   EXPECT_THAT([] { Dist::DirectionToTextE(TDir{-1}, nullptr); },
               ThrowsMessage<std::runtime_error>("@EnumToTextE(): Invalid enum value: -1."));
-  // Values that stand only in the end row have no machine text.
+  // No-match values that are no members have no machine text.
   EXPECT_THROW(CamRotateToTextE(crInvalid, "ctx"), std::runtime_error);
-  EXPECT_THROW(DigitalCameraOriginToTextE(TDigitalCameraOrigin{-1}, nullptr), std::runtime_error);
+  EXPECT_THROW(lxcu::internal::DigitalCameraOriginToTextE(TDigitalCameraOrigin{-1}, nullptr),
+               std::runtime_error);
 }
 
 TEST(EnumUserTexts, TellMembersApartAndAnswerUnknownValuesWithQuestionMarks) {
-  ExpectUserTexts<TCameraType>(kCameraTypeTexts, CameraTypeToUserText, 0);
-  ExpectUserTexts<TDistortionType>(kDistortionTypeTexts, DistortionTypeToUserText, 9);
-  ExpectUserTexts<TDir>(kDirectionTexts, Dist::DirectionToUserText, 2);
-  ExpectUserTexts<TTransformType>(kTransformTypeTexts, TransformTypeToUserText, 4);
-  ExpectUserTexts<TCamRotate>(kCamRotateTexts, CamRotateToUserText, 5);
+  ExpectUserTexts<TCameraType>({1, 2, 3, 4, 5}, CameraTypeToUserText, 0);
+  ExpectUserTexts<TDistortionType>({1, 2, 3, 4, 5, 6, 7, 8}, DistortionTypeToUserText, 9);
+  ExpectUserTexts<TDir>({0, 1}, Dist::DirectionToUserText, 2);
+  ExpectUserTexts<TTransformType>({1, 2, 3}, TransformTypeToUserText, 4);
   // Unlike the other no-match values, crInvalid has a user text.
-  const TModuleRecord& module = ModuleRecord();
+  ExpectUserTexts<TCamRotate>({0, 1, 2, 3, 4}, CamRotateToUserText, 5);
+  const auto& module = lxcu::internal::ModuleRecord();
   EXPECT_EQ(CamRotateToUserText(crInvalid), module.UserText("global.TEXT_IO_CAMROTATE_INVALID"));
   EXPECT_EQ(UnitsCamMkmUserTextAbbr(), module.UserText("global.TEXT_CI_UNITS_MKM"));
   EXPECT_EQ(UnitsCamMmUserTextAbbr(), module.UserText("global.TEXT_CI_UNITS_MM"));

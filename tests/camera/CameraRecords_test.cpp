@@ -1,5 +1,6 @@
 #include <LxCameraUtils/CameraInfo.h>
 #include <LxCameraUtils/DefaultCameras.h>
+#include <LxCameraUtils/IntOrMeas.h>
 #include <LxCameraUtils/MarkTemplates.h>
 #include <LxStd/EOL.h>
 #include <LxStd/ResString.h>
@@ -10,39 +11,41 @@
 #include <string>
 #include <utility>
 
-#include "module/ModuleRecord.h"
+#include "Reliability.h"
 
 namespace {
 
 using TC = TLxCameraInfo;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
-// A camera with something in every kind of field, its distortion included.
+// A camera with something in every field, equal to its copy.
 TC Filled() {
-  TC c;
-  c.name = "Cam", c.calibration_date = "2021-03-04", c.description = "line 1\r\nline 2";
-  c.fiducial_template_id = "tpl", c.type = ctFiducials, c.focus = 153.2;
-  c.principal_point = {0.0, -0.004}, c.sensor_dims = {7680, 13824};
-  c.fiducials = {{1, {-106.0, -106.0}, 7}, {2, {106.0, 106.0}, 8}};
-  c.digital_camera_origin = dcoUpperLeft;
-  TLxCameraDistortion& d = c.distortion;
-  d.type = dtDirected8, d.direction = TLxCameraDistortion::dirMmToCam;
-  d.mixed_coeffs.P[1] = -1e-7, d.polynomial_coeffs.K[7] = 3.0;
-  d.table_r = {{10.0, 0.001}, {20.0, 0.002}};
-  d.table_plus = {{10.0, {1, 2, 3, 4}}, {20.0, {5, 6, 7, 8}}};
-  d.table_x = {{15.0, {-1, -2, -3, -4}}};
-  d.symmetry_point = {0.01, -0.02};
+  TC c = lxrel::Prefilled<TC>();
+  c.focus = 153.2, c.principal_point.x = c.distortion.k1 = 0.0;
   return c;
 }
 
-// What a move leaves of Filled(): texts, fiducials and tables emptied.
-TC MovedFrom() {
-  TC c = Filled();
-  c.name = c.calibration_date = c.description = c.fiducial_template_id = "";
-  c.fiducials.clear();
-  c.distortion.table_r.clear(), c.distortion.table_plus.clear(), c.distortion.table_x.clear();
-  return c;
+// What a move must leave in its source: texts, tables and lists emptied,
+// every other field as it was.
+void EmptyOwned(TLxCameraDistortion& d) {
+  d.table_r.clear(), d.table_plus.clear(), d.table_x.clear();
 }
+void EmptyOwned(TC& c) {
+  c.name.clear(), c.calibration_date.clear(), c.description.clear();
+  c.fiducial_template_id.clear(), c.fiducials.clear();
+  EmptyOwned(c.distortion);
+}
+void EmptyOwned(TCameraMarkTemplates& t) {
+  t.mark_templates.clear();
+}
+void EmptyOwned(TLxIntOrMeas& m) {
+  m.points.clear();
+}
+
+template <class Record>
+class RecordMoves : public testing::Test {};
+using Records = testing::Types<TLxCameraDistortion, TC, TCameraMarkTemplates, TLxIntOrMeas>;
+TYPED_TEST_SUITE(RecordMoves, Records);
 
 }  // namespace
 
@@ -58,7 +61,7 @@ TEST(CameraRecords, CompareValuesByValueCoefficientArraysByBitsAndSequencesInOrd
       {[](TC& c) { c.focus = kNaN; }, kCopyDiffers},
       {[](TC& c) { c.distortion.symmetry_point.x = kNaN; }, kCopyDiffers},
       {[](TC& c) { c.distortion.table_x[0].dr[3] = kNaN; }, kCopyDiffers},
-      {[](TC& c) { c.distortion.polynomial_coeffs.K[0] = kNaN; }, kCopyEqual},
+      {[](TC& c) { c.distortion.polynomial_coeffs.K[1] = kNaN; }, kCopyEqual},
       {[](TC& c) { c.distortion.mixed_coeffs.c[0] = -0.0; }, kDiffers},
       {[](TC& c) { c.distortion.polynomial_coeffs.P[3] = -0.0; }, kDiffers},
       {[](TC& c) { std::swap(c.distortion.table_plus[0], c.distortion.table_plus[1]); }, kDiffers},
@@ -79,54 +82,57 @@ TEST(CameraRecords, CompareValuesByValueCoefficientArraysByBitsAndSequencesInOrd
   }
 }
 
-TEST(CameraRecords, MovesEmptyTheSourcesTextsSequencesAndTablesOnlyAndResetRestoresTheDefault) {
-  TC source = Filled();
-  TC constructed(std::move(source));
-  EXPECT_TRUE(constructed == Filled() && source == MovedFrom());
-  TLxCameraDistortion distortion = Filled().distortion;
-  const TLxCameraDistortion taken(std::move(distortion));
-  EXPECT_TRUE(taken == Filled().distortion && distortion == MovedFrom().distortion);
-
-  source = Filled();
-  TC assigned;
+TYPED_TEST(RecordMoves, TakeTextsAndSequencesAndLeaveTheSourcesOtherFields) {
+  using lxrel::Bits;
+  const TypeParam full = lxrel::Prefilled<TypeParam>();
+  TypeParam emptied = full;
+  EmptyOwned(emptied);
+  TypeParam source = full;
+  const TypeParam constructed(std::move(source));
+  EXPECT_EQ(Bits(constructed), Bits(full));
+  EXPECT_EQ(Bits(source), Bits(emptied));
+  TypeParam assigned;
+  source = full;
   assigned = std::move(source);
-  EXPECT_TRUE(assigned == Filled() && source == MovedFrom());
-  assigned = static_cast<const TC&>(assigned);  // copy to itself
-  EXPECT_TRUE(assigned == Filled());
-  assigned.Reset();
-  EXPECT_TRUE(assigned == TC());
-
-  TCameraMarkTemplates marks;
-  marks.template_pixel_size_um = 12.5, marks.mark_templates = {{3, {}, "mark3.tif", {16, 16}, 0}};
-  const TCameraMarkTemplates marks_taken(std::move(marks));
-  EXPECT_TRUE(marks.mark_templates.empty() && marks.template_pixel_size_um == 12.5);
-  EXPECT_EQ(marks_taken.mark_templates.at(0).filename, "mark3.tif");
+  EXPECT_EQ(Bits(assigned), Bits(full));
+  EXPECT_EQ(Bits(source), Bits(emptied));
+  TypeParam& alias = assigned;  // to itself, a move or copy changes nothing
+  assigned = std::move(alias);
+  assigned = alias;
+  EXPECT_EQ(Bits(assigned), Bits(full));
 }
 
-TEST(DefaultCameras, AreResetDigitalCamerasWithThePresetsSensorsAndJoinedCrlfTexts) {
-  const auto text = [](const std::string& key) { return ModuleRecord().UserText(key); };
-  TC expected;
-  expected.type = ctDigital;
-  EXPECT_TRUE(CreateDefaultCamera() == expected && CreateDefaultCamera() != TC());
-  // With the texts the store has at the time, missing ones empty.
-  const auto preset = [&](const char* name, const char* dsc, double focus_mm, double pixel_mm,
-                          std::uint64_t x_px, std::uint64_t y_px) {
-    TC c = expected;
-    c.name = text(name);
-    c.description = LxNormalizeEOL(text(dsc) + text("global.CamDscAutoCreated"), eolCRLF);
-    c.focus = focus_mm, c.pixel_size = {pixel_mm, pixel_mm}, c.sensor_dims = {x_px, y_px};
-    return c;
-  };
-  const auto dmc = [&] {
-    return preset("global.CamNameDMC", "global.CamDscDMC", 120.0, 0.012, 7680, 13824);
-  };
-  EXPECT_TRUE(CreateDefaultDMCCamera() == dmc());
-  EXPECT_NE(dmc().description.find("\r\n"), std::string::npos);
-  EXPECT_TRUE(CreateDefaultVideoCamera() ==
-              preset("global.CamNameVideo", "global.CamDscVideo", 22.0, 0.023, 1080, 1920));
-  const std::string key = "global.CamNameDMC", name = text(key);
+TEST(CameraRecords, ResetRestoresTheDefault) {
+  TC camera = Filled();
+  camera.Reset();
+  EXPECT_TRUE(camera == TC());
+  TLxCameraDistortion distortion = Filled().distortion;
+  distortion.Reset();
+  EXPECT_TRUE(distortion == TLxCameraDistortion());
+}
+
+TEST(DefaultCameras, AreUndistortedCentredDigitalCamerasWithSquarePixelsAndCrlfTexts) {
+  TC digital;
+  digital.type = ctDigital;
+  EXPECT_TRUE(CreateDefaultCamera() == digital);
+  const TC dmc = CreateDefaultDMCCamera(), video = CreateDefaultVideoCamera();
+  for (const TC& c : {dmc, video}) {
+    SCOPED_TRACE(c.name);
+    TC bare = c;  // what the presets leave as in a reset digital camera
+    bare.name.clear(), bare.description.clear(), bare.focus = 0.0;
+    bare.pixel_size = {}, bare.sensor_dims = {};
+    EXPECT_TRUE(bare == digital);
+    EXPECT_TRUE(c.focus > 0.0 && c.pixel_size.x > 0.0 && c.pixel_size.x == c.pixel_size.y);
+    EXPECT_TRUE(c.sensor_dims.x > 0 && c.sensor_dims.y > c.sensor_dims.x);  // portrait
+    EXPECT_EQ(LxNormalizeEOL(c.description, eolCRLF), c.description);
+    EXPECT_NE(c.description.find("\r\n"), std::string::npos);
+  }
+  EXPECT_TRUE(dmc.name != video.name && !dmc.name.empty());
+  EXPECT_DOUBLE_EQ(dmc.pixel_size.x * static_cast<double>(dmc.sensor_dims.x), 92.16);  // mm
+  // A text missing from the store is taken as empty.
+  const std::string key = "global.CamNameDMC", name = dmc.name;
   ASSERT_TRUE(LxRemoveResString("LxCameraUtils", key));
-  const TC without = CreateDefaultDMCCamera(), want = dmc();
+  const TC without = CreateDefaultDMCCamera();
   LxSetResString("LxCameraUtils", key, name);
-  EXPECT_TRUE(without == want && without.name.empty() && !name.empty());
+  EXPECT_TRUE(without.name.empty() && without.description == dmc.description);
 }

@@ -19,6 +19,9 @@
 
 #include "module/ModuleRecord.h"
 
+using lxcu::internal::ModuleRecord;
+using lxcu::internal::TModuleRecord;
+
 using var_a_legacy::make_var_a;
 using var_a_legacy::var_a;
 

@@ -6,11 +6,14 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <numbers>
 #include <stdexcept>
 #include <tuple>
 #include <vector>
 
 #include "geometry/GeometryInternal.h"
+
+using lxcu::internal::FitRadialPolynomial;
 
 namespace {
 
@@ -133,6 +136,31 @@ TEST(ApproxCameraDistortion, CopiesWhatTheTargetCarriesAndFitsTheRestUpToTheRadi
   ASSERT_TRUE(ApproxCameraDistortion(dtMixed, &mixed, f, 0.0, nullptr));
   want.type = dtMixed, want.mixed_coeffs = {{3e-4}, {}, {}, {1e-5}, {2e-6}};
   EXPECT_TRUE(mixed == want);
+}
+
+// The deviation is measured at 101 radii up to the fit radius: at least the
+// deviation there, where a least-squares fit misses most, and at most the
+// largest over a dense polar grid.
+TEST(ApproxCameraDistortion, ReportsTheLargestDeviationUpToTheFitRadius) {
+  const TFormulaDistortion beyond(TDistCoeff{.center = {}, .k4 = 1e-17});  // r⁹: not fitted
+  Dist fit;
+  double err = -1;
+  ASSERT_TRUE(ApproxCameraDistortion(beyond, dtFormula, &fit, Camera(dtNone), 50.0, &err));
+  const auto fitted = CreateCameraDistortionTransform(fit, {}, 100.0);
+  const auto deviation = [&](double r, double angle) {
+    const P p{r * std::cos(angle), r * std::sin(angle)};
+    const P d = beyond.TransformPoint(p) - fitted->TransformPoint(p);
+    return std::hypot(d.x, d.y);
+  };
+  const double rim = 100 * (50.0 / 100), turn = 2 * std::numbers::pi;
+  double at_rim = 0.0, dense = 0.0;
+  for (int k = 0; k < 16; ++k)
+    at_rim = std::max(at_rim, deviation(rim, k * (turn / 16)));
+  for (int i = 0; i <= 1000; ++i)
+    for (int k = 0; k < 256; ++k)
+      dense = std::max(dense, deviation(i * (rim / 1000), k * (turn / 256)));
+  EXPECT_GE(err, at_rim);
+  EXPECT_LE(err, dense * (1 + 1e-9));  // the grids' radii round apart
 }
 
 TEST(ApproxCameraDistortion, RefusesWithoutWritingTheResults) {

@@ -13,6 +13,8 @@
 #include <typeinfo>
 #include <vector>
 
+#include "AcceptancePoints.h"
+
 namespace {
 
 using P = vec_t_<double, 2>;
@@ -61,6 +63,16 @@ TEST(CamToMmTransform, ShiftsByThePrincipalPointThenAppliesTheModelIgnoringTheSe
         EXPECT_THAT(q.x, testing::NanSensitiveDoubleEq(want.x));
         EXPECT_THAT(q.y, testing::NanSensitiveDoubleEq(want.y));
       }
+  }
+}
+
+TEST(CamToMmTransform, MapsTheAcceptancePointsOfEveryExampleCamera) {
+  const std::vector<TAcceptancePoint> points = AcceptancePoints();
+  ASSERT_GE(points.size(), 10u);
+  for (const TAcceptancePoint& a : points) {
+    SCOPED_TRACE(a.camera + ": " + a.source);
+    const P q = CreateCamToMmTransform(ExampleCamera(a.camera))->TransformPoint(a.in);
+    EXPECT_LE(std::hypot(q.x - a.out.x, q.y - a.out.y), a.tolerance_um * 1e-3);
   }
 }
 

@@ -45,26 +45,6 @@ TLxIntOrMeas Stored(TLxIntOrMeas m) {
 
 }  // namespace
 
-TEST(TLxIntOrMeas, MovesTakeThePointsAndKeepTheRestInTheSource) {
-  const TLxIntOrMeas sample = Measured(ctFiducials, {3, 1});
-  TLxIntOrMeas emptied = sample;
-  emptied.points.clear();
-  TLxIntOrMeas source = sample;
-  const TLxIntOrMeas constructed(std::move(source));
-  EXPECT_EQ(Bits(source), Bits(emptied));
-  EXPECT_EQ(Bits(constructed), Bits(sample));
-
-  TLxIntOrMeas assigned;
-  source = sample;
-  assigned = std::move(source);
-  EXPECT_EQ(Bits(source), Bits(emptied));
-  EXPECT_EQ(Bits(assigned), Bits(sample));
-  TLxIntOrMeas& alias = assigned;  // self-assignment changes nothing
-  assigned = alias;
-  assigned = std::move(alias);
-  EXPECT_EQ(Bits(assigned), Bits(sample));
-}
-
 TEST(IntOrDocument, EveryCameraTypeRoundTripsWhatItStoresReplacingTheWholeRecord) {
   for (const TCameraType type :
        {TCameraType{0}, ctPrincipalPoint, ctCross, ctCalibratedCross, ctFiducials, ctDigital}) {

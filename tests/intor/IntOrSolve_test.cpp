@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "Reliability.h"
+
 #include <algorithm>
 #include <cmath>
 #include <functional>
@@ -455,4 +457,23 @@ TEST(SolveIntOr, BuildsPrincipalPointAndCrossMapsFromTheirMarks) {
     EXPECT_TRUE(s.mirrored);
     EXPECT_EQ(s.redundancy, type == ctCross ? 0 : 2);
   }
+}
+
+// The scan of the camera of a public calibration report, at 14 µm, emulsion
+// down: mirrored left to right and turned by 0.2°.
+TEST(IntOrExamples, SolveTheMirroredScanOfTheReportsCamera) {
+  const std::string name = "film-usgs-report-formula";
+  TLxCameraInfo camera;
+  TLxIntOrMeas meas;
+  lxrel::LoadFrom(lxrel::Documents(LX_EXAMPLES_DIR "/cameras", name + ".xini").at(0).second,
+                  lxrel::CameraLoader(), camera);
+  lxrel::LoadFrom(lxrel::Documents(LX_EXAMPLES_DIR "/cameras", name + ".meas.xini").at(0).second,
+                  lxrel::IntOrLoader(), meas);
+  const TLxIntOrSolution s = SolveIntOrE(camera, meas);
+  EXPECT_TRUE(s.mirrored);
+  EXPECT_NEAR(s.rotation_deg, -179.8, 0.01);
+  EXPECT_NEAR(s.scale_um_per_px.x, 14.0, 0.01);
+  EXPECT_NEAR(s.scale_um_per_px.y, 14.0, 0.01);
+  EXPECT_EQ(s.redundancy, 2);
+  EXPECT_THAT(s.warnings, IsEmpty());
 }

@@ -5,6 +5,9 @@
 
 #include "module/ModuleRecord.h"
 
+using lxcu::internal::ModuleRecord;
+using lxcu::internal::TModuleRecord;
+
 // Every test leaves the module stopped, as it found it.
 
 TEST(ModuleLifecycle, NestedStartUpsStartTheCompanionOnceAndAFullShutDownAllowsARestart) {

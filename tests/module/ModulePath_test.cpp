@@ -11,6 +11,9 @@
 
 #include "module/ModuleRecord.h"
 
+using lxcu::internal::ModuleRecord;
+using lxcu::internal::TModuleRecord;
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -55,7 +58,8 @@ TEST_F(ModulePathTest, TheSharedLibraryStartsAndStopsTheCompanion) {
   const auto init = reinterpret_cast<void (*)()>(dlsym(handle_, "Init_LxCameraUtils"));
   const auto deinit = reinterpret_cast<void (*)()>(dlsym(handle_, "Deinit_LxCameraUtils"));
   ASSERT_TRUE(init && deinit);
-  EXPECT_EQ(dlsym(handle_, "_Z12ModuleRecordv"), nullptr) << "internals must stay hidden";
+  EXPECT_EQ(dlsym(handle_, "_ZN4lxcu8internal12ModuleRecordEv"), nullptr)
+      << "internals must stay hidden";
   const auto starts = LxCloudDetectorStartCount();
   init();
   init();

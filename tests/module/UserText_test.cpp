@@ -4,6 +4,8 @@
 
 #include "module/ModuleRecord.h"
 
+using lxcu::internal::ModuleRecord;
+
 TEST(ModuleUserText, FindsTheModuleTextsWithoutAStartUpAndIsEmptyForAKeyWithoutText) {
   ASSERT_EQ(ModuleRecord().ref_count, 0u);
   EXPECT_FALSE(ModuleRecord().UserText("global.TEXT_CI_TYPE_CROSS").empty());

@@ -5,7 +5,7 @@
 
 #include "outside/WinApi.h"
 
-using namespace lxwin;
+using namespace lxcu::internal;
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include <LxCameraUtils/CameraDocument.h>
 #include <LxCameraUtils/CameraInfo.h>
+#include <LxStd/EOL.h>
 #include <LxStd/XIni.h>
 
 #include <gtest/gtest.h>
@@ -10,9 +11,21 @@
 #include <string>
 
 #include "DocumentTree.h"
-#include "Samples.h"
+#include "camera/DistortionTerms.h"
 
 namespace {
+
+constexpr TCameraType kCameraTypes[] = {ctPrincipalPoint, ctCross, ctCalibratedCross, ctFiducials,
+                                        ctDigital};
+constexpr TDistortionType kDistortionTypes[] = {
+    dtNone, dtDirected4Plus, dtFormula, dtRadial, dtDirected4X, dtDirected8, dtMixed, dtPolynomial};
+
+// A camera with every field set, of the given types.
+TLxCameraInfo FullCamera(TCameraType type, TDistortionType distortion = dtRadial) {
+  TLxCameraInfo c = lxrel::Prefilled<TLxCameraInfo>();
+  c.type = type, c.distortion.type = distortion;
+  return c;
+}
 
 // What a document keeps of `d`: the fields of its type, the rest reset.
 TLxCameraDistortion Stored(TLxCameraDistortion d) {
@@ -25,14 +38,14 @@ TLxCameraDistortion Stored(TLxCameraDistortion d) {
   if (d.type != dtMixed) d.mixed_coeffs = {};
   if (d.type != dtPolynomial) d.polynomial_coeffs = {};
   if (d.type != dtFormula)
-    for (double* f : FormulaTerms(d))
-      *f = 0.0;
+    for (const auto& t : lxcu::internal::kFormulaTerms)
+      d.*t.field = 0.0;
   return d;
 }
 
-// Likewise for a FullCamera; its description comes back with CRLF line ends.
+// Likewise for a camera; its description comes back with CRLF line ends.
 TLxCameraInfo Stored(TLxCameraInfo c) {
-  c.description = "Calibrated in spring.\r\nSecond line\r\nthird line\r\nend";
+  c.description = LxNormalizeEOL(c.description, eolCRLF);
   c.distortion = Stored(c.distortion);
   if (c.type != ctDigital)
     c.pixel_size = {}, c.sensor_dims = {}, c.digital_camera_origin = dcoCenter;

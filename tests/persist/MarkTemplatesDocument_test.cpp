@@ -6,10 +6,9 @@
 #include <string>
 
 #include "DocumentTree.h"
-#include "Samples.h"
 
 TEST(MarkTemplatesDocument, GivesBackTheSetWithItsItemsNamedOrNot) {
-  const TCameraMarkTemplates full = FullTemplates();
+  const TCameraMarkTemplates full = lxrel::Prefilled<TCameraMarkTemplates>();
   const std::string text = Saved(full);
   EXPECT_EQ(text.find("min_corr_half_size"), text.rfind("min_corr_half_size"));
   TCameraMarkTemplates loaded = lxrel::Prefilled<TCameraMarkTemplates>();
@@ -27,5 +26,6 @@ TEST(MarkTemplatesDocument, GivesBackTheSetWithItsItemsNamedOrNot) {
 
 TEST(MarkTemplatesDocument, StrictReaderNeedsEveryEntryButTheCorrelationSize) {
   ExpectEveryEntryRequiredBut<TCameraMarkTemplates>(
-      Saved(FullTemplates()), {"mark_templates/[]", "mark_templates/[]/min_corr_half_size"});
+      Saved(lxrel::Prefilled<TCameraMarkTemplates>()),
+      {"mark_templates/[]", "mark_templates/[]/min_corr_half_size"});
 }

@@ -2,29 +2,24 @@
 
 #include "SeriesBatch.h"
 
-using lxmathex_detail::SeriesKernel;
+using lxcu::internal::SeriesKernel;
 
 namespace {
 
 std::shared_ptr<const SeriesKernel> MakeKernel(const TDistCoeff& c) {
-  auto k = std::make_shared<SeriesKernel>();
-  k->cx = c.center.x;
-  k->cy = c.center.y;
-  k->r[1] = c.k1;
-  k->r[2] = c.k2;
-  k->r[3] = c.k3;
-  k->r[4] = c.k4;
-  k->r[5] = c.k5;
-  k->p1 = c.p1;
-  k->p2 = c.p2;
-  k->t1 = c.p3;
-  k->t2 = c.p4;
-  k->bx1 = c.b1;
-  k->bx2 = c.b2;
-  k->by1 = c.a1;
-  k->by2 = c.a2;
-  k->Finish();
-  return k;
+  return std::make_shared<SeriesKernel>(lxcu::internal::SeriesCoefficients{
+      .cx = c.center.x,
+      .cy = c.center.y,
+      .r = {0.0, c.k1, c.k2, c.k3, c.k4, c.k5},
+      .p1 = c.p1,
+      .p2 = c.p2,
+      .t1 = c.p3,
+      .t2 = c.p4,
+      .bx1 = c.b1,
+      .bx2 = c.b2,
+      .by1 = c.a1,
+      .by2 = c.a2,
+  });
 }
 
 TDistCoeff NineCoefficients(const vec_t_<double, 2>& center, double k1, double k2, double k3,
@@ -56,12 +51,12 @@ TFormulaDistortion::TFormulaDistortion(const vec_t_<double, 2>& center, double k
     : TFormulaDistortion(NineCoefficients(center, k1, k2, k3, p1, p2, b1, b2, a1, a2, mm_to_cam)) {}
 
 vec_t_<double, 2> TFormulaDistortion::TransformPoint(const vec_t_<double, 2>& p) const {
-  return lxmathex_detail::SeriesPoint(*kernel_, coeffs_.mm_to_cam, p);
+  return lxcu::internal::SeriesPoint(*kernel_, coeffs_.mm_to_cam, p);
 }
 
 void TFormulaDistortion::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
                                          std::size_t n) const {
-  lxmathex_detail::SeriesPoints(*kernel_, coeffs_.mm_to_cam, in, out, n);
+  lxcu::internal::SeriesPoints(*kernel_, coeffs_.mm_to_cam, in, out, n);
 }
 
 std::unique_ptr<TLx2DTransform> TFormulaDistortion::Clone() const {

@@ -15,7 +15,7 @@
 
 #include <LxStd/Vec.h>
 
-namespace lxmathex_detail {
+namespace lxcu::internal {
 
 using Vec2 = vec_t_<double, 2>;
 
@@ -293,4 +293,4 @@ template <class K>
   }
 }
 
-}  // namespace lxmathex_detail
+}  // namespace lxcu::internal

@@ -1,89 +1,94 @@
 #include "SeriesBatch.h"
 
-namespace lxmathex_detail {
+#include "Variants.h"
+
+namespace lxcu::internal {
 
 namespace {
 
-template <bool kFused>
-[[gnu::always_inline]] inline void RunBatch(const SeriesKernel& k, bool inverse, const Vec2* in,
-                                            Vec2* out, std::size_t n) {
-  if (inverse)
-    WithShape<kFused>(k, InverseLoop{in, out, n});
-  else
-    WithShape<kFused>(k, ForwardLoop{in, out, n});
+// Function objects that WithShape hands the shaped kernel to; inlined into
+// their caller, so into each instruction-set version.
+template <bool kInverse>
+struct PointMapper {
+  Vec2 p;
+  template <class K>
+  [[gnu::always_inline]] Vec2 operator()(const K& k) const {
+    return MapPoint(k, kInverse, p);
+  }
+};
+
+template <bool kInverse>
+struct PointsLoop {
+  const Vec2* in;
+  Vec2* out;
+  std::size_t n;
+  template <class K>
+  [[gnu::always_inline]] void operator()(const K& k) const {
+    if constexpr (kInverse)
+      InversePoints(k, in, out, n);
+    else
+      ForwardPoints(k, in, out, n);
+  }
+};
+
+// A series kernel runs in the shape of its term set. The mixed model's extra
+// terms are not fused (its point path is inline), so its loops only gain the
+// wider vectors.
+template <bool kFused, class F>
+[[gnu::always_inline]] inline void Shaped(const SeriesKernel& k, F&& f) {
+  WithShape<kFused>(k, f);
+}
+template <bool kFused, class F>
+[[gnu::always_inline]] inline void Shaped(const MixedKernel& k, F&& f) {
+  f(k);
 }
 
-template <bool kFused>
-[[gnu::always_inline]] inline Vec2 RunPoint(const SeriesKernel& k, bool inverse, const Vec2& p) {
-  return inverse ? WithShape<kFused>(k, PointMapper<true>{p})
-                 : WithShape<kFused>(k, PointMapper<false>{p});
-}
+// The jobs built for each instruction set. The point path's version has no
+// block arrays in its frame.
+template <class Kernel>
+struct BatchJob {
+  static constexpr bool kPoint = false;
+  template <bool kFused>
+  [[gnu::always_inline]] static void Run(const Kernel& k, bool inverse, const Vec2* in, Vec2* out,
+                                         std::size_t n) {
+    if (inverse)
+      Shaped<kFused>(k, PointsLoop<true>{in, out, n});
+    else
+      Shaped<kFused>(k, PointsLoop<false>{in, out, n});
+  }
+};
+
+struct SeriesPointJob {
+  static constexpr bool kPoint = true;
+  template <bool kFused>
+  [[gnu::always_inline]] static Vec2 Run(const SeriesKernel& k, bool inverse, const Vec2& p) {
+    return inverse ? WithShape<kFused>(k, PointMapper<true>{p})
+                   : WithShape<kFused>(k, PointMapper<false>{p});
+  }
+};
 
 }  // namespace
 
-// One version per instruction set, picked at load time; where the set has
-// FMA the version fuses. The point path has versions of its own, without the
-// batch loops' stack frame and without AVX-512, which costs a single point
-// more than it saves (about 2x here). Every AVX-512 processor has AVX2 and
-// FMA, so both paths fuse alike. A coverage build keeps one version:
-// branches of the versions a machine never runs would count as untested.
-#ifdef LX_SINGLE_VARIANT
-void SeriesPointsVersion(const SeriesKernel& k, bool inverse, const Vec2* in, Vec2* out,
-                         std::size_t n) {
-  RunBatch<false>(k, inverse, in, out, n);
-}
-Vec2 SeriesPointVersion(const SeriesKernel& k, bool inverse, const Vec2& p) {
-  return RunPoint<false>(k, inverse, p);
-}
-#else
-[[gnu::target("default")]] void SeriesPointsVersion(const SeriesKernel& k, bool inverse,
-                                                    const Vec2* in, Vec2* out, std::size_t n) {
-  RunBatch<false>(k, inverse, in, out, n);
-}
-[[gnu::target("avx2,fma")]] void SeriesPointsVersion(const SeriesKernel& k, bool inverse,
-                                                     const Vec2* in, Vec2* out, std::size_t n) {
-  RunBatch<true>(k, inverse, in, out, n);
-}
-[[gnu::target("avx512f")]] void SeriesPointsVersion(const SeriesKernel& k, bool inverse,
-                                                    const Vec2* in, Vec2* out, std::size_t n) {
-  RunBatch<true>(k, inverse, in, out, n);
-}
-[[gnu::target("default")]] Vec2 SeriesPointVersion(const SeriesKernel& k, bool inverse,
-                                                   const Vec2& p) {
-  return RunPoint<false>(k, inverse, p);
-}
-[[gnu::target("avx2,fma")]] Vec2 SeriesPointVersion(const SeriesKernel& k, bool inverse,
-                                                    const Vec2& p) {
-  return RunPoint<true>(k, inverse, p);
-}
-#endif
-
-// The versions are called from here: GCC binds a call from another file to
-// the default version.
 void SeriesPoints(const SeriesKernel& k, bool inverse, const Vec2* in, Vec2* out, std::size_t n) {
-  SeriesPointsVersion(k, inverse, in, out, n);
+  RunVariant<BatchJob<SeriesKernel>>(k, inverse, in, out, n);
 }
 
 Vec2 SeriesPoint(const SeriesKernel& k, bool inverse, const Vec2& p) {
-  return SeriesPointVersion(k, inverse, p);
+  return RunVariant<SeriesPointJob>(k, inverse, p);
 }
 
-// The mixed model's extra terms are not fused (its point path is inline), so
-// its loops need no more than several instruction sets.
-#ifdef LX_SINGLE_VARIANT
-#define LX_BATCH_VARIANTS
-#else
-#define LX_BATCH_VARIANTS [[gnu::target_clones("avx512f", "avx2", "default")]]
-#endif
-
-LX_BATCH_VARIANTS void MixedForward(const MixedKernel& k, const Vec2* in, Vec2* out,
-                                    std::size_t n) {
-  ForwardPoints(k, in, out, n);
+void MixedPoints(const MixedKernel& k, bool inverse, const Vec2* in, Vec2* out, std::size_t n) {
+  RunVariant<BatchJob<MixedKernel>>(k, inverse, in, out, n);
 }
 
-LX_BATCH_VARIANTS void MixedInverse(const MixedKernel& k, const Vec2* in, Vec2* out,
-                                    std::size_t n) {
-  InversePoints(k, in, out, n);
+void AllowVariantsFrom(TInstructionSet set) {
+  std::size_t first = 0;
+  while (first + 1 < std::size(kVariants) && kVariants[first].set != set)
+    ++first;
+  g_first_allowed_variant.store(first);
+  g_variant_entry<BatchJob<SeriesKernel>>.store(nullptr);
+  g_variant_entry<BatchJob<MixedKernel>>.store(nullptr);
+  g_variant_entry<SeriesPointJob>.store(nullptr);
 }
 
-}  // namespace lxmathex_detail
+}  // namespace lxcu::internal

@@ -7,8 +7,10 @@
 
 #include "SeriesBatch.h"
 
-using lxmathex_detail::MixedKernel;
-using lxmathex_detail::SeriesKernel;
+using lxcu::internal::MixedKernel;
+using lxcu::internal::MixedTerms;
+using lxcu::internal::SeriesCoefficients;
+using lxcu::internal::SeriesKernel;
 
 namespace {
 
@@ -50,8 +52,7 @@ TMixedDistortion::TMixedDistortion(const vec_t_<double, 2>& center, const double
       p_(CopyArray<2>(P, "TMixedDistortion", "P")),
       d_{d0, d1, d2},
       mm_to_cam_(mm_to_cam) {
-  auto k = std::make_shared<MixedKernel>();
-  SeriesKernel& core = k->core;
+  SeriesCoefficients core;
   core.cx = center_.x;
   core.cy = center_.y;
   for (int i = 0; i < 3; ++i)
@@ -62,31 +63,30 @@ TMixedDistortion::TMixedDistortion(const vec_t_<double, 2>& center, const double
   core.bx2 = a_[1];
   core.by1 = b_[0];
   core.by2 = b_[1];
+  MixedTerms extra;
   for (int i = 0; i < 5; ++i) {
-    k->ex[i] = PerFocus(a_[i + 2], focus_, kAxisTermPower[i]);
-    k->ey[i] = PerFocus(b_[i + 2], focus_, kAxisTermPower[i]);
+    extra.ex[i] = PerFocus(a_[i + 2], focus_, kAxisTermPower[i]);
+    extra.ey[i] = PerFocus(b_[i + 2], focus_, kAxisTermPower[i]);
   }
   for (int i = 0; i < 7; ++i)
-    k->ec[i] = PerFocus(c_[i], focus_, kFactorTermPower[i]);
-  k->shift_x = d_[0] == 0.0 ? 0.0 : d_[0] * focus_;
-  k->shift_y = d_[1] == 0.0 ? 0.0 : d_[1] * focus_;
-  k->scale = d_[2];
-  k->Finish();
-  kernel_ = std::move(k);
+    extra.ec[i] = PerFocus(c_[i], focus_, kFactorTermPower[i]);
+  extra.shift_x = d_[0] == 0.0 ? 0.0 : d_[0] * focus_;
+  extra.shift_y = d_[1] == 0.0 ? 0.0 : d_[1] * focus_;
+  extra.scale = d_[2];
+  kernel_ = std::make_shared<const MixedKernel>(core, extra);
 }
 
 vec_t_<double, 2> TMixedDistortion::TransformPoint(const vec_t_<double, 2>& p) const {
-  if (kernel_->extra_terms) return lxmathex_detail::MapPoint(*kernel_, mm_to_cam_, p);
-  return lxmathex_detail::SeriesPoint(kernel_->core, mm_to_cam_, p);
+  if (kernel_->extra_terms) return lxcu::internal::MapPoint(*kernel_, mm_to_cam_, p);
+  return lxcu::internal::SeriesPoint(kernel_->core, mm_to_cam_, p);
 }
 
 void TMixedDistortion::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
                                        std::size_t n) const {
-  using namespace lxmathex_detail;
   if (kernel_->extra_terms)
-    mm_to_cam_ ? MixedInverse(*kernel_, in, out, n) : MixedForward(*kernel_, in, out, n);
+    lxcu::internal::MixedPoints(*kernel_, mm_to_cam_, in, out, n);
   else
-    SeriesPoints(kernel_->core, mm_to_cam_, in, out, n);
+    lxcu::internal::SeriesPoints(kernel_->core, mm_to_cam_, in, out, n);
 }
 
 std::unique_ptr<TLx2DTransform> TMixedDistortion::Clone() const {
@@ -102,28 +102,27 @@ TPolynomialDistortion::TPolynomialDistortion(const vec_t_<double, 2>& center, co
       p_(CopyArray<4>(P, "TPolynomialDistortion", "P")),
       b_{b0, b1},
       mm_to_cam_(mm_to_cam) {
-  auto k = std::make_shared<SeriesKernel>();
-  k->cx = center_.x;
-  k->cy = center_.y;
+  SeriesCoefficients c;
+  c.cx = center_.x;
+  c.cy = center_.y;
   for (int i = 0; i < 8; ++i)
-    k->r[i] = PerFocus(k_[i], focus_, 2 * i);
-  k->p1 = PerFocus(p_[0], focus_, 1);
-  k->p2 = PerFocus(p_[1], focus_, 1);
-  k->t1 = PerFocus(p_[2], focus_, 2);
-  k->t2 = PerFocus(p_[3], focus_, 4);
-  k->bx1 = b_[0];
-  k->bx2 = b_[1];
-  k->Finish();
-  kernel_ = std::move(k);
+    c.r[i] = PerFocus(k_[i], focus_, 2 * i);
+  c.p1 = PerFocus(p_[0], focus_, 1);
+  c.p2 = PerFocus(p_[1], focus_, 1);
+  c.t1 = PerFocus(p_[2], focus_, 2);
+  c.t2 = PerFocus(p_[3], focus_, 4);
+  c.bx1 = b_[0];
+  c.bx2 = b_[1];
+  kernel_ = std::make_shared<const SeriesKernel>(c);
 }
 
 vec_t_<double, 2> TPolynomialDistortion::TransformPoint(const vec_t_<double, 2>& p) const {
-  return lxmathex_detail::SeriesPoint(*kernel_, mm_to_cam_, p);
+  return lxcu::internal::SeriesPoint(*kernel_, mm_to_cam_, p);
 }
 
 void TPolynomialDistortion::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
                                             std::size_t n) const {
-  lxmathex_detail::SeriesPoints(*kernel_, mm_to_cam_, in, out, n);
+  lxcu::internal::SeriesPoints(*kernel_, mm_to_cam_, in, out, n);
 }
 
 std::unique_ptr<TLx2DTransform> TPolynomialDistortion::Clone() const {

@@ -1,12 +1,36 @@
 #pragma once
 
 // The evaluation of the formula, mixed and polynomial models. Each model
-// converts its coefficients once into these plain structures (mm units), and
-// the drivers of Newton.h evaluate them.
+// converts its coefficients once into a kernel (mm units), and the drivers of
+// Newton.h evaluate it.
+//
+// Adding a term:
+// 1. give it a coefficient in SeriesCoefficients (or MixedTerms);
+// 2. evaluate it in Displacement, with its derivatives under kJacobian;
+// 3. bound its second derivative in the kernel's constructor (Curvature);
+// 4. say in Holds which term sets carry it, and add a set to kTermSets if a
+//    shorter evaluation without it pays.
+// The dispatch, the selection of a kernel's term set and the tests (which
+// derive their cases from the coefficients) follow without change.
+
+#include <cassert>
+#include <cstddef>
+#include <iterator>
 
 #include "Newton.h"
 
-namespace lxmathex_detail {
+namespace lxcu::internal {
+
+// Δx = x̄·R + ux·T + bx1·x̄ + bx2·ȳ,  Δy = ȳ·R + uy·T + by1·x̄ + by2·ȳ with
+// R = Σ r[i]·r^(2i), T = 1 + t1 r² + t2 r⁴, ux = p1(r² + 2x̄²) + 2 p2 x̄ȳ and
+// uy = 2 p1 x̄ȳ + p2(r² + 2ȳ²).
+struct SeriesCoefficients {
+  double cx = 0.0, cy = 0.0;  // centre, mm
+  double r[8] = {};
+  double p1 = 0.0, p2 = 0.0;
+  double t1 = 0.0, t2 = 0.0;
+  double bx1 = 0.0, bx2 = 0.0, by1 = 0.0, by2 = 0.0;
+};
 
 // Which terms an evaluation carries. R = Σ r[i]·r^(2i) runs from i = 0 when
 // `constant`, else from i = 1, up to i = `radial`; `growth` adds T and
@@ -18,31 +42,31 @@ struct SeriesTerms {
   bool growth;
   bool linear;
 };
-// k1–k3 or k1, k2 with p1, p2: most calibrations, and the cheapest
-// evaluations.
-inline constexpr SeriesTerms kRadialDecentring{false, 3, false, false};
-inline constexpr SeriesTerms kTwoRadialDecentring{false, 2, false, false};
-inline constexpr SeriesTerms kWithAffinity{false, 3, false, true};
-inline constexpr SeriesTerms kAllTerms{true, 7, true, true};
 
-// Δx = x̄·R + ux·T + bx1·x̄ + bx2·ȳ,  Δy = ȳ·R + uy·T + by1·x̄ + by2·ȳ with
-// R = Σ r[i]·r^(2i), T = 1 + t1 r² + t2 r⁴, ux = p1(r² + 2x̄²) + 2 p2 x̄ȳ and
-// uy = 2 p1 x̄ȳ + p2(r² + 2ȳ²).
-struct SeriesKernel {
-  double cx = 0.0, cy = 0.0;
-  double r[8] = {};
-  double dr[7] = {};  // 2·dR/d(r²): dr[i] = 2(i + 1)·r[i + 1]; filled by Finish()
-  double p1 = 0.0, p2 = 0.0;
-  double t1 = 0.0, t2 = 0.0;
-  double bx1 = 0.0, bx2 = 0.0, by1 = 0.0, by2 = 0.0;
-  // The smallest term set that holds every non-zero coefficient; set by Finish().
-  SeriesTerms terms = kAllTerms;
-  // Curvature bound (see Curvature()); filled by Finish().
-  double bend[7] = {};           // ρ^(2i+1) factors: (2i + 2)(2i + 3)·|r[i + 1]|
-  double bend_decentring = 0.0;  // 8·(|p1| + |p2|)
-  double bend_growth[2] = {};    // ρ², ρ⁴ factors of the decentring under T
+// Whether the set carries every non-zero coefficient of c.
+constexpr bool Holds(const SeriesTerms& t, const SeriesCoefficients& c) {
+  bool held = t.constant || c.r[0] == 0.0;
+  for (int i = t.radial + 1; i < 8; ++i)
+    held = held && c.r[i] == 0.0;
+  held = held && (t.growth || (c.t1 == 0.0 && c.t2 == 0.0));
+  return held && (t.linear || (c.bx1 == 0.0 && c.bx2 == 0.0 && c.by1 == 0.0 && c.by2 == 0.0));
+}
 
-  void Finish() {
+// The term sets, cheapest first; a kernel evaluates the first that holds its
+// coefficients. k1, k2 or k1–k3 with p1, p2 serve most calibrations.
+inline constexpr SeriesTerms kTermSets[] = {
+    {false, 2, false, false},
+    {false, 3, false, false},
+    {false, 3, false, true},
+    {true, 7, true, true},
+};
+inline constexpr SeriesTerms kWithAffinity = kTermSets[2];
+inline constexpr SeriesTerms kAllTerms = kTermSets[std::size(kTermSets) - 1];
+static_assert(kAllTerms.constant && kAllTerms.radial == 7 && kAllTerms.growth && kAllTerms.linear,
+              "the last term set carries every term, so every kernel has a set");
+
+struct SeriesKernel : SeriesCoefficients {
+  explicit SeriesKernel(const SeriesCoefficients& c) : SeriesCoefficients(c) {
     for (int i = 0; i < 7; ++i) {
       dr[i] = 2 * (i + 1) * r[i + 1];
       bend[i] = (2 * i + 2) * (2 * i + 3) * std::fabs(r[i + 1]);
@@ -53,14 +77,17 @@ struct SeriesKernel {
     // |∂u| ≤ 12pρ and |∂²u| ≤ 8p, ∂²(uT) adds these ρ² and ρ⁴ terms.
     bend_growth[0] = 64.0 * p * std::fabs(t1);
     bend_growth[1] = 152.0 * p * std::fabs(t2);
-    const bool short_series = r[0] == 0.0 && r[4] == 0.0 && r[5] == 0.0 && r[6] == 0.0 &&
-                              r[7] == 0.0 && t1 == 0.0 && t2 == 0.0;
-    const bool affinity = bx1 != 0.0 || bx2 != 0.0 || by1 != 0.0 || by2 != 0.0;
-    terms = !short_series ? kAllTerms
-            : affinity    ? kWithAffinity
-            : r[3] != 0.0 ? kRadialDecentring
-                          : kTwoRadialDecentring;
+    while (!Holds(kTermSets[term_set], c))
+      ++term_set;
   }
+
+  double dr[7];  // 2·dR/d(r²): dr[i] = 2(i + 1)·r[i + 1]
+  // The index in kTermSets of the set evaluated.
+  std::size_t term_set = 0;
+  // Curvature bound (see Curvature()).
+  double bend[7];          // ρ^(2i+1) factors: (2i + 2)(2i + 3)·|r[i + 1]|
+  double bend_decentring;  // 8·(|p1| + |p2|)
+  double bend_growth[2];   // ρ², ρ⁴ factors of the decentring under T
 
   // Δ at (x̄, ȳ) and, with kJacobian, ∂Δ/∂(x̄, ȳ), over the terms kT; with
   // kCentredMap (x̄, ȳ) + Δ and I + ∂Δ instead, the identity carried in R.
@@ -180,8 +207,8 @@ struct SeriesShape {
   // 1 + e = d(r(1 + R))/dr the radial slope of F at p̄: one step of Newton's
   // method along the radius. w = 1 − e + e² needs no division and, with e held
   // within ±1/2, always lies between 1 and 1/(1 + e), so the guess is never
-  // worse than p̄ − Δ(p̄) along the radius. With ~7 mm of distortion at the
-  // frame corner a 4th Newton pass then runs on 6 % of the chunks, not 23 %.
+  // worse than p̄ − Δ(p̄) along the radius; strong distortions near the frame
+  // corner then need fewer Newton passes.
   [[gnu::always_inline]] Vec2 Guess(double x, double y) const {
     constexpr double kMaxSlopeChange = 0.5;
     const Jet d = k.Displacement<false, kT, kFused>(x, y);
@@ -194,32 +221,26 @@ struct SeriesShape {
   }
 };
 
-// Calls f with the shape of k's term set.
-template <bool kFused, class F>
+// Calls f with the shape of k's term set: one case per set of kTermSets.
+template <bool kFused, std::size_t kSet = 0, class F>
 [[gnu::always_inline]] inline decltype(auto) WithShape(const SeriesKernel& k, F&& f) {
-  if (k.terms.constant) return f(SeriesShape<kAllTerms, kFused>{k});
-  if (k.terms.linear) return f(SeriesShape<kWithAffinity, kFused>{k});
-  if (k.terms.radial == 3) return f(SeriesShape<kRadialDecentring, kFused>{k});
-  return f(SeriesShape<kTwoRadialDecentring, kFused>{k});
+  if constexpr (kSet + 1 < std::size(kTermSets))
+    if (k.term_set != kSet) return WithShape<kFused, kSet + 1>(k, f);
+  assert(Holds(kTermSets[kSet], k));
+  return f(SeriesShape<kTermSets[kSet], kFused>{k});
 }
 
 // The mixed model: the series core (three radial terms, no T) plus
 // polynomial terms in x̄, ȳ whose coefficients already carry the powers of f.
-struct MixedKernel {
-  SeriesKernel core;
+struct MixedTerms {
   double ex[5] = {};  // Δx: x̄², x̄ȳ, ȳ², x̄²ȳ, x̄ȳ²
   double ey[5] = {};  // Δy: the same monomials
   double ec[7] = {};  // factor of (x̄, ȳ): x̄, ȳ, x̄², x̄ȳ, ȳ², x̄²ȳ, x̄ȳ²
   double shift_x = 0.0, shift_y = 0.0, scale = 0.0;
-  // False when every term beyond the core is zero; the core alone then gives
-  // the same bits, faster. Set by Finish().
-  bool extra_terms = false;
-  // Curvature bound of the terms beyond the core: bend[d − 2]·ρ^(d − 2) for
-  // the terms of degree d. Set by Finish().
-  double bend[3] = {};
+};
 
-  void Finish() {
-    core.Finish();
+struct MixedKernel : MixedTerms {
+  MixedKernel(const SeriesCoefficients& c, const MixedTerms& terms) : MixedTerms(terms), core(c) {
     bool any = shift_x != 0.0 || shift_y != 0.0 || scale != 0.0;
     for (int i = 0; i < 5; ++i)
       any = any || ex[i] != 0.0 || ey[i] != 0.0;
@@ -228,16 +249,24 @@ struct MixedKernel {
     extra_terms = any;
     // A monomial c·x̄^a·ȳ^b of degree d bends at most |c|·d(d − 1)·ρ^(d − 2);
     // x̄·g and ȳ·g each hold every term of g once more, one degree higher.
-    const auto sum = [](const double* c, int from, int to) {
+    const auto sum = [](const double* v, int from, int to) {
       double a = 0.0;
       for (int i = from; i < to; ++i)
-        a += std::fabs(c[i]);
+        a += std::fabs(v[i]);
       return a;
     };
     bend[0] = 2.0 * (sum(ex, 0, 3) + sum(ey, 0, 3) + 2.0 * sum(ec, 0, 2));
     bend[1] = 6.0 * (sum(ex, 3, 5) + sum(ey, 3, 5) + 2.0 * sum(ec, 2, 5));
     bend[2] = 12.0 * 2.0 * sum(ec, 5, 7);
   }
+
+  SeriesKernel core;
+  // False when every term beyond the core is zero; the core alone then gives
+  // the same bits, faster.
+  bool extra_terms;
+  // Curvature bound of the terms beyond the core: bend[d − 2]·ρ^(d − 2) for
+  // the terms of degree d.
+  double bend[3];
 
   [[gnu::always_inline]] double Curvature(double x, double y, double reach) const {
     const double rho = std::fabs(x) + std::fabs(y) + reach;
@@ -280,4 +309,4 @@ struct MixedKernel {
   }
 };
 
-}  // namespace lxmathex_detail
+}  // namespace lxcu::internal

@@ -7,7 +7,7 @@
 
 #include "TableKernel.h"
 
-using lxmathex_detail::TableKernel;
+using lxcu::internal::TableKernel;
 
 namespace {
 
@@ -17,14 +17,14 @@ void MapPoints(const TableKernel& k, bool inverse, const vec_t_<double, 2>* in,
                vec_t_<double, 2>* out, std::size_t n) {
   if (inverse)
     for (std::size_t i = 0; i < n; ++i)
-      out[i] = lxmathex_detail::InversePoint(k, in[i]);
+      out[i] = lxcu::internal::InversePoint(k, in[i]);
   else
     for (std::size_t i = 0; i < n; ++i)
-      out[i] = lxmathex_detail::ForwardPoint(k, in[i]);
+      out[i] = lxcu::internal::ForwardPoint(k, in[i]);
 }
 
 vec_t_<double, 2> MapPoint(const TableKernel& k, bool inverse, const vec_t_<double, 2>& p) {
-  return inverse ? lxmathex_detail::InversePoint(k, p) : lxmathex_detail::ForwardPoint(k, p);
+  return inverse ? lxcu::internal::InversePoint(k, p) : lxcu::internal::ForwardPoint(k, p);
 }
 
 std::shared_ptr<const TableKernel> RadialKernel(const vec_t_<double, 2>& center,

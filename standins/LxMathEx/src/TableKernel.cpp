@@ -5,7 +5,7 @@
 #include <numbers>
 #include <numeric>
 
-namespace lxmathex_detail {
+namespace lxcu::internal {
 
 namespace {
 
@@ -128,4 +128,4 @@ TableKernel::Sector TableKernel::FindSector(double theta) const {
   return sec;
 }
 
-}  // namespace lxmathex_detail
+}  // namespace lxcu::internal

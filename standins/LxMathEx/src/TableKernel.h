@@ -10,7 +10,7 @@
 
 #include "Newton.h"
 
-namespace lxmathex_detail {
+namespace lxcu::internal {
 
 class TableKernel {
  public:
@@ -90,4 +90,4 @@ class TableKernel {
   std::vector<double> slope_;
 };
 
-}  // namespace lxmathex_detail
+}  // namespace lxcu::internal

@@ -32,11 +32,9 @@ vec_t_<double, 2> TAffineTransform::TransformPoint(const vec_t_<double, 2>& p) c
 
 namespace {
 
-// Built for several instruction sets, picked at load time; it still rounds as
-// TransformPoint does, since nothing in this file is contracted into FMA.
-[[gnu::target_clones("avx512f", "avx2", "default")]] void AffinePoints(
-    const std::array<double, 6>& a, const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
-    std::size_t n) {
+[[gnu::always_inline]] inline void AffineLoop(const std::array<double, 6>& a,
+                                              const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
+                                              std::size_t n) {
   const auto [a0, a1, a2, a3, a4, a5] = a;
   for (std::size_t i = 0; i < n; ++i) {
     const double x = in[i].x;
@@ -44,6 +42,23 @@ namespace {
     out[i] = {a0 * x + a1 * y + a2, a3 * x + a4 * y + a5};
   }
 }
+
+// Built for several instruction sets, picked at load time; it still rounds as
+// TransformPoint does, since nothing in this file is contracted into FMA. A
+// coverage build keeps one version: the others' branches would count as
+// untested.
+#ifdef LX_SINGLE_VARIANT
+void AffinePoints(const std::array<double, 6>& a, const vec_t_<double, 2>* in,
+                  vec_t_<double, 2>* out, std::size_t n) {
+  AffineLoop(a, in, out, n);
+}
+#else
+[[gnu::target_clones("avx512f", "avx2", "default")]] void AffinePoints(
+    const std::array<double, 6>& a, const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
+    std::size_t n) {
+  AffineLoop(a, in, out, n);
+}
+#endif
 
 }  // namespace
 
@@ -94,9 +109,8 @@ void TCombinedTransform::TransformPoints(const vec_t_<double, 2>* in, vec_t_<dou
   // it: the first member reads the input, the last writes the output. Large
   // input and output arrays tend to start at the same offset in their pages;
   // working in place on the output, loads of the input would wait on
-  // unrelated stores to addresses 4 KB apart (shift + formula model: about
-  // 1.25x this path's time). Larger blocks leave memory idle for longer while
-  // the members compute.
+  // unrelated stores to addresses 4 KB apart. Larger blocks leave memory idle
+  // for longer while the members compute.
   constexpr std::size_t kBlock = 128;  // points, 2 KB
   alignas(64) vec_t_<double, 2> buffer[kBlock];
   for (std::size_t start = 0; start < n; start += kBlock) {

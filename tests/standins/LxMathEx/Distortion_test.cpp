@@ -2,6 +2,8 @@
 #include <LxMathEx/SeriesDistortion.h>
 #include <LxMathEx/TableDistortion.h>
 
+#include "Variants.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -40,39 +42,18 @@ P Formula(const TDistCoeff& c, const P& p) {
 
 // Each trait builds its model with realistic (~50 µm at the corner) or strong
 // (several mm) distortion, in either direction. The formula model evaluates
-// shorter term sets by shorter code: realistic leaves out k4, k5, p3, p4.
+// shorter term sets by shorter code, so it comes twice: realistic k1, k2, p1,
+// p2 or the affine terms too; strong k1–k3, p1, p2 or every term.
+template <bool kShort>
 struct FormulaModel {
   static std::unique_ptr<TLx2DTransform> Make(bool strong, bool mm_to_cam) {
-    const bool s = strong;
-    return std::make_unique<TFormulaDistortion>(TDistCoeff{{0.3, -0.2},
-                                                           s ? -1.5e-5 : -1.2e-7,
-                                                           s ? 2e-10 : 3e-12,
-                                                           s ? -1e-14 : -1e-16,
-                                                           s ? 1e-19 : 0.0,
-                                                           s ? -1e-23 : 0.0,
-                                                           s ? 4e-5 : 2e-6,
-                                                           s ? -3e-5 : -1.5e-6,
-                                                           s ? 1e-5 : 0.0,
-                                                           s ? -1e-9 : 0.0,
-                                                           s ? 2e-3 : 1e-4,
-                                                           -5e-5,
-                                                           3e-5,
-                                                           s ? -1e-3 : 2e-5,
-                                                           mm_to_cam});
-  }
-};
-
-// Radial and decentring terms only: k1, k2 (realistic) or k1–k3 (strong).
-struct ShortFormulaModel {
-  static std::unique_ptr<TLx2DTransform> Make(bool strong, bool mm_to_cam) {
-    TDistCoeff c;
-    c.center = {-0.1, 0.4};
-    c.k1 = strong ? -1.5e-5 : -1.2e-7;
-    c.k2 = strong ? 2e-10 : 3e-12;
-    c.k3 = strong ? -1e-14 : 0.0;
-    c.p1 = strong ? 4e-5 : 2e-6;
-    c.p2 = strong ? -3e-5 : -1.5e-6;
-    c.mm_to_cam = mm_to_cam;
+    TDistCoeff c{.center = {0.3, -0.2}, .mm_to_cam = mm_to_cam};
+    c.k1 = strong ? -1.5e-5 : -1.2e-7, c.k2 = strong ? 2e-10 : 3e-12;
+    c.p1 = strong ? 4e-5 : 2e-6, c.p2 = strong ? -3e-5 : -1.5e-6;
+    if (strong) c.k3 = -1e-14;
+    if (kShort) return std::make_unique<TFormulaDistortion>(c);
+    c.b1 = strong ? 2e-3 : 1e-4, c.b2 = -5e-5, c.a1 = 3e-5, c.a2 = strong ? -1e-3 : 2e-5;
+    if (strong) c.k4 = 1e-19, c.k5 = -1e-23, c.p3 = 1e-5, c.p4 = -1e-9;
     return std::make_unique<TFormulaDistortion>(c);
   }
 };
@@ -124,46 +105,75 @@ struct PolynomialModel {
 
 template <class Model>
 class DistortionModel : public testing::Test {};
-using Models = testing::Types<FormulaModel, ShortFormulaModel, RadialModel, DirectedModel,
+using Models = testing::Types<FormulaModel<false>, FormulaModel<true>, RadialModel, DirectedModel,
                               MixedModel, PolynomialModel>;
 TYPED_TEST_SUITE(DistortionModel, Models);
 
 }  // namespace
 
-TYPED_TEST(DistortionModel, InvertsItselfAndMapsAlikeInEveryPath) {
+// The batch path, in place or not, and a clone map as the point path does,
+// bit for bit; the inverse undoes the forward map.
+void ExpectInvertsAndMapsAlike(const TLx2DTransform& forward, const TLx2DTransform& inverse) {
   const std::vector<P> frame = FramePoints();
-  for (bool strong : {false, true}) {
-    SCOPED_TRACE(strong ? "strong" : "realistic");
-    const auto forward = TypeParam::Make(strong, false);
-    const auto inverse = TypeParam::Make(strong, true);
-    for (const TLx2DTransform* t : {forward.get(), inverse.get()}) {
-      std::vector<P> batch(frame.size()), in_place = frame;
-      t->TransformPoints(frame.data(), batch.data(), frame.size());
-      t->TransformPoints(in_place.data(), in_place.data(), in_place.size());
-      const auto clone = t->Clone();
-      for (std::size_t i = 0; i < frame.size(); ++i) {
-        const P q = t->TransformPoint(frame[i]);
-        // Batch loops run the point path's operations lane by lane.
-        ASSERT_EQ(batch[i], q) << frame[i].x << ", " << frame[i].y;
-        ASSERT_EQ(in_place[i], q);
-        ASSERT_EQ(clone->TransformPoint(frame[i]), q);
-      }
+  for (const TLx2DTransform* t : {&forward, &inverse}) {
+    std::vector<P> batch(frame.size()), in_place = frame;
+    t->TransformPoints(frame.data(), batch.data(), frame.size());
+    t->TransformPoints(in_place.data(), in_place.data(), in_place.size());
+    const auto clone = t->Clone();
+    for (std::size_t i = 0; i < frame.size(); ++i) {
+      const P q = t->TransformPoint(frame[i]);
+      // Batch loops run the point path's operations lane by lane.
+      ASSERT_EQ(batch[i], q) << frame[i].x << ", " << frame[i].y;
+      ASSERT_EQ(in_place[i], q);
+      ASSERT_EQ(clone->TransformPoint(frame[i]), q);
     }
-    std::vector<P> undone(frame.size());
-    inverse->TransformPoints(frame.data(), undone.data(), frame.size());
-    forward->TransformPoints(undone.data(), undone.data(), undone.size());
-    for (std::size_t i = 0; i < frame.size(); ++i)
-      // The solver stops at 1e-12 mm per mm of |p|, below 1e-10 mm on the frame.
-      ASSERT_LE(Dist(undone[i], frame[i]), 1e-10) << frame[i].x << ", " << frame[i].y;
   }
+  std::vector<P> undone(frame.size());
+  inverse.TransformPoints(frame.data(), undone.data(), frame.size());
+  forward.TransformPoints(undone.data(), undone.data(), undone.size());
+  for (std::size_t i = 0; i < frame.size(); ++i)
+    // The solver stops at 1e-12 mm per mm of |p|, below 1e-10 mm on the frame.
+    ASSERT_LE(Dist(undone[i], frame[i]), 1e-10) << frame[i].x << ", " << frame[i].y;
 }
 
-TEST(SeriesModels, MapByTheFormulaOfTheirRadialDecentringAndAffineTerms) {
-  const TDistCoeff c{{1, -2}, 1e-5,  -2e-9, 1e-13, -1e-17, 1e-21, 2e-5, -3e-5,
-                     1e-4,    -1e-8, 3e-4,  -2e-4, 1e-4,   5e-4,  false};
+// Every instruction-set version the machine runs, each in turn; the point
+// path keeps its own choice among those allowed (see Variants.h).
+TYPED_TEST(DistortionModel, InvertsItselfAndMapsAlikeInEveryPathAndInstructionSet) {
+  using namespace lxcu::internal;
+  for (const TVariant& variant : kVariants) {
+    if (!variant.supported()) continue;
+    AllowVariantsFrom(variant.set);
+    for (bool strong : {false, true}) {
+      SCOPED_TRACE(std::string(variant.name) + (strong ? ", strong" : ", realistic"));
+      ExpectInvertsAndMapsAlike(*TypeParam::Make(strong, false), *TypeParam::Make(strong, true));
+    }
+  }
+  AllowVariantsFrom(kVariants[0].set);
+}
+
+TEST(SeriesModels, MapByTheFormulaOfTheirTermsInEveryTermSet) {
+  const TDistCoeff c{.center = {1, -2},
+                     .k1 = 1e-5,
+                     .k2 = -2e-9,
+                     .k3 = 1e-13,
+                     .k4 = -1e-17,
+                     .k5 = 1e-21,
+                     .p1 = 2e-5,
+                     .p2 = -3e-5,
+                     .p3 = 1e-4,
+                     .p4 = -1e-8,
+                     .b1 = 3e-4,
+                     .b2 = -2e-4,
+                     .a1 = 1e-4,
+                     .a2 = 5e-4};
   TDistCoeff c3 = c, no_a = c;  // the terms the mixed and the polynomial model carry
   c3.k4 = c3.k5 = c3.p3 = c3.p4 = 0;
   no_a.a1 = no_a.a2 = 0;
+  // The shortest term sets: k1–k3 or k1, k2 with p1, p2.
+  TDistCoeff radial3{
+      .center = c.center, .k1 = c.k1, .k2 = c.k2, .k3 = c.k3, .p1 = c.p1, .p2 = c.p2};
+  TDistCoeff radial2 = radial3;
+  radial2.k3 = 0;
   const double f = 80.0, f2 = f * f, none[7] = {};
   const double a[7] = {c.b1, c.b2}, b[7] = {c.a1, c.a2}, K[3] = {c.k1, c.k2, c.k3};
   const double Pm[2] = {c.p1, c.p2}, Pp[4] = {c.p1 * f, c.p2 * f, c.p3 * f2, c.p4 * f2 * f2};
@@ -172,12 +182,13 @@ TEST(SeriesModels, MapByTheFormulaOfTheirRadialDecentringAndAffineTerms) {
   double Kp[8] = {};
   for (int i = 1; i <= 5; ++i)
     Kp[i] = k[i - 1] * std::pow(f2, i);
-  const TFormulaDistortion formula(c),
+  const TFormulaDistortion formula(c), short3(radial3), short2(radial2),
       nine(c.center, c.k1, c.k2, c.k3, c.p1, c.p2, c.b1, c.b2, c.a1, c.a2, false);
   const TMixedDistortion mixed(c.center, f, a, b, none, K, Pm, 0, 0, 0, false);
   const TPolynomialDistortion poly(c.center, f, Kp, Pp, c.b1, c.b2, false);
   const std::pair<const TLx2DTransform*, TDistCoeff> cases[] = {
-      {&formula, c}, {&nine, c3}, {&mixed, c3}, {&poly, no_a}};
+      {&formula, c}, {&short3, radial3}, {&short2, radial2},
+      {&nine, c3},   {&mixed, c3},       {&poly, no_a}};
   for (std::size_t i = 0; i < std::size(cases); ++i)
     for (const P& p : FramePoints())
       // The same terms in another order or scaled by f: a few ulps of 50 mm.

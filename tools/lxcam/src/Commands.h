@@ -70,8 +70,8 @@ struct Conversion {
   double max_error_mm = 0.0;
 };
 // ApproxCameraDistortion of `camera`'s distortion into `to` (dtFormula or
-// dtMixed); `radius_mm` as the library takes it. Raises InputError saying why
-// when the library refuses.
+// dtMixed); `radius_mm` as the library takes it. What the library did, or
+// InputError with the library's reason when it refuses.
 Conversion ConvertDistortion(const TLxCameraInfo& camera, TDistortionType to, double radius_mm);
 // One line: "exact ..." or "fitted up to ...; largest deviation ... µm".
 std::string DescribeConversion(const TLxCameraInfo& source, const Conversion& conversion);

@@ -1,57 +1,21 @@
 // lxcam convert: expresses the distortion as a formula or mixed record.
-#include <algorithm>
-#include <cstdio>
 #include <memory>
-
-#include <LxCameraUtils/CameraGeometry.h>
+#include <utility>
 
 #include "Commands.h"
 #include "Common.h"
-#include "Frame.h"
+#include "geometry/GeometryInternal.h"
 
 namespace lxcam {
-namespace {
-
-// The radius the library fits up to (its documented rule), for the report.
-double FitRadius(const TLxCameraInfo& camera, double radius_mm) {
-  const double table = LargestTableRadius(camera.distortion);
-  if (table > 0.0) return table;
-  if (radius_mm <= 0.0) return camera.focus * 0.5;
-  return std::min(radius_mm, camera.focus);
-}
-
-std::string WhyRefused(const TLxCameraDistortion& d, double radius_mm) {
-  switch (d.type) {
-    case dtNone:
-      return "the camera has no distortion";
-    case dtPolynomial:
-      return "polynomial distortion is not converted";
-    case dtRadial:
-    case dtDirected4Plus:
-    case dtDirected4X:
-    case dtDirected8:
-      return "the distortion table is empty or its last radius is not above 0";
-    case dtFormula:
-    case dtMixed:
-      return "the fit up to r " + Num(radius_mm) + " mm is singular (is the focal length 0?)";
-    default:
-      return "the distortion type is unknown";
-  }
-}
-
-}  // namespace
 
 Conversion ConvertDistortion(const TLxCameraInfo& camera, TDistortionType to, double radius_mm) {
-  Conversion result{camera, false, FitRadius(camera, radius_mm), 0.0};
-  if (!ApproxCameraDistortion(to, &result.camera.distortion, camera, radius_mm,
-                              &result.max_error_mm))
+  lxcu::internal::TApproximation a =
+      lxcu::internal::ApproxFromCamera(to, camera, radius_mm, /*with_error=*/true);
+  if (a.refusal != nullptr)
     throw InputError("cannot convert " + DistortionTypeName(camera.distortion.type) +
-                     " distortion to " + DistortionTypeName(to) + ": " +
-                     WhyRefused(camera.distortion, result.radius_mm));
-  // Formula and mixed sources are copied when the target holds the same terms;
-  // only then is the deviation exactly 0.
-  const TDistortionType from = camera.distortion.type;
-  result.exact = (from == dtFormula || from == dtMixed) && result.max_error_mm == 0.0;
+                     " distortion to " + DistortionTypeName(to) + ": " + a.refusal);
+  Conversion result{camera, a.copied, a.radius_mm, a.max_error_mm};
+  result.camera.distortion = std::move(a.distortion);
   return result;
 }
 

@@ -1,6 +1,7 @@
 // lxcam info: a readable summary of one camera.
 #include <cmath>
 #include <memory>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "Commands.h"
 #include "Common.h"
 #include "Frame.h"
+#include "camera/DistortionTerms.h"
 
 namespace lxcam {
 namespace {
@@ -99,44 +101,38 @@ std::string InteriorOrientation(const TLxCameraInfo& c) {
   }
 }
 
-using Coefficients = std::vector<std::pair<std::string, double>>;
+struct Coefficient {
+  std::string name;
+  double value;
+  const char* unit;
+};
 
-template <std::size_t N>
-void AddNumbered(Coefficients& out, const char* stem, const std::array<double, N>& values,
-                 int first) {
-  for (std::size_t i = 0; i < N; ++i)
-    out.emplace_back(stem + std::to_string(static_cast<int>(i) + first), values[i]);
-}
-
-Coefficients CoefficientsOf(const TLxCameraDistortion& d) {
-  Coefficients out;
-  if (d.type == dtFormula) {
-    out = {{"k1", d.k1}, {"k2", d.k2}, {"k3", d.k3}, {"k4", d.k4}, {"k5", d.k5},
-           {"p1", d.p1}, {"p2", d.p2}, {"p3", d.p3}, {"p4", d.p4}, {"b1", d.b1},
-           {"b2", d.b2}, {"a1", d.a1}, {"a2", d.a2}};
-  } else if (d.type == dtMixed) {
-    AddNumbered(out, "a", d.mixed_coeffs.a, 1);
-    AddNumbered(out, "b", d.mixed_coeffs.b, 1);
-    AddNumbered(out, "c", d.mixed_coeffs.c, 1);
-    AddNumbered(out, "K", d.mixed_coeffs.K, 1);
-    AddNumbered(out, "P", d.mixed_coeffs.P, 1);
-  } else if (d.type == dtPolynomial) {
-    AddNumbered(out, "K", d.polynomial_coeffs.K, 0);
-    AddNumbered(out, "P", d.polynomial_coeffs.P, 1);
-  }
+std::vector<Coefficient> CoefficientsOf(const TLxCameraDistortion& d) {
+  using namespace lxcu::internal;
+  std::vector<Coefficient> out;
+  const auto add = [&out](std::string_view key, double value) {
+    out.push_back({std::string(key), value, ""});
+  };
+  if (d.type == dtFormula)
+    for (const TFormulaTerm& term : kFormulaTerms)
+      out.push_back({term.key, d.*term.field, term.unit});
+  if (d.type == dtMixed) ForEachNumbered(d.mixed_coeffs, add);
+  if (d.type == dtPolynomial) ForEachNumbered(d.polynomial_coeffs, add);
   return out;
 }
 
-std::string CoefficientLines(const Coefficients& coefficients) {
+std::string CoefficientLines(const std::vector<Coefficient>& coefficients) {
   std::vector<std::string> items;
-  for (const auto& [name, value] : coefficients)
-    if (value != 0.0) items.push_back(ssprintf("%-3s %s", name.c_str(), Num(value).c_str()));
+  for (const Coefficient& c : coefficients)
+    if (c.value != 0.0)
+      items.push_back(ssprintf("%-3s %s%s%s", c.name.c_str(), Num(c.value).c_str(),
+                               *c.unit != '\0' ? " " : "", c.unit));
   if (items.empty()) return "  all coefficients 0\n";
   std::string out;
-  for (std::size_t i = 0; i < items.size(); ++i) {  // four to a line, in columns
-    if (i % 4 == 0) out += "  ";
-    const bool ends_line = i % 4 == 3 || i + 1 == items.size();
-    out += ends_line ? items[i] + "\n" : ssprintf("%-18s", items[i].c_str());
+  for (std::size_t i = 0; i < items.size(); ++i) {  // three to a line, in columns
+    if (i % 3 == 0) out += "  ";
+    const bool ends_line = i % 3 == 2 || i + 1 == items.size();
+    out += ends_line ? items[i] + "\n" : ssprintf("%-26s", items[i].c_str());
   }
   return out + "  (coefficients not shown are 0)\n";
 }

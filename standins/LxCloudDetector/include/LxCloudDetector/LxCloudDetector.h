@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-#define LXCLOUDDETECTOR_API __attribute__((visibility("default")))
+#include <LxCloudDetector/Export.h>
 
 // Stand-in for the suite's companion library. It does no work of its own; it
 // keeps count of its start-ups so that hosts and tests can see that the camera

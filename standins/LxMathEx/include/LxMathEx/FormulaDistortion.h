@@ -32,12 +32,13 @@
 // The models are immutable after construction and copy everything they keep,
 // so one object may serve many threads. TransformPoints gives the same points
 // as TransformPoint (to 1e-12 mm), also in place. On processors with FMA the
-// series models fuse multiply-adds in both paths, so their last bits differ
+// formula and polynomial models, and the mixed model without terms beyond
+// the formula's, fuse multiply-adds in both paths, so their last bits differ
 // from those computed on processors without it.
 
-namespace lxmathex_detail {
+namespace lxcu::internal {
 struct SeriesKernel;
-}  // namespace lxmathex_detail
+}  // namespace lxcu::internal
 
 // Coefficients of the formula model; every value is zero (identity) by default.
 struct TDistCoeff {
@@ -86,5 +87,5 @@ class LXMATHEX_API TFormulaDistortion final : public TLx2DTransform {
  private:
   TDistCoeff coeffs_;
   // Shared by clones; immutable.
-  std::shared_ptr<const lxmathex_detail::SeriesKernel> kernel_;
+  std::shared_ptr<const lxcu::internal::SeriesKernel> kernel_;
 };

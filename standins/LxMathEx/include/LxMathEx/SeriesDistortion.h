@@ -14,9 +14,9 @@
 // <LxMathEx/FormulaDistortion.h>. A zero coefficient contributes nothing even
 // when f is 0; a non-zero scaled coefficient with f = 0 makes the map NaN.
 
-namespace lxmathex_detail {
+namespace lxcu::internal {
 struct MixedKernel;
-}  // namespace lxmathex_detail
+}  // namespace lxcu::internal
 
 // The mixed model. Its formula part uses K, P, a[0], a[1], b[0], b[1] exactly
 // as the formula model uses k1–k3, p1, p2, b1, b2, a1, a2 (dimensional, not
@@ -60,7 +60,7 @@ class LXMATHEX_API TMixedDistortion final : public TLx2DTransform {
   std::array<double, 2> p_;
   std::array<double, 3> d_;
   bool mm_to_cam_;
-  std::shared_ptr<const lxmathex_detail::MixedKernel> kernel_;
+  std::shared_ptr<const lxcu::internal::MixedKernel> kernel_;
 };
 
 // The polynomial model, a radial series in ρ = r/f with decentring terms:
@@ -94,5 +94,5 @@ class LXMATHEX_API TPolynomialDistortion final : public TLx2DTransform {
   std::array<double, 4> p_;
   std::array<double, 2> b_;
   bool mm_to_cam_;
-  std::shared_ptr<const lxmathex_detail::SeriesKernel> kernel_;
+  std::shared_ptr<const lxcu::internal::SeriesKernel> kernel_;
 };

@@ -22,9 +22,9 @@
 // segment's slope stays above −1 (and, for direction tables, the change
 // between directions is moderate).
 
-namespace lxmathex_detail {
+namespace lxcu::internal {
 class TableKernel;
-}  // namespace lxmathex_detail
+}  // namespace lxcu::internal
 
 struct TRadialTableItem {
   double r = 0.0;   // radius, mm
@@ -52,7 +52,7 @@ class LXMATHEX_API TRadialDistortion final : public TLx2DTransform {
   vec_t_<double, 2> center_;
   std::vector<TRadialTableItem> items_;
   bool mm_to_cam_;
-  std::shared_ptr<const lxmathex_detail::TableKernel> kernel_;
+  std::shared_ptr<const lxcu::internal::TableKernel> kernel_;
 };
 
 struct TDirectedTableItem {
@@ -94,5 +94,5 @@ class LXMATHEX_API TDirectedDistortion final : public TLx2DTransform {
  private:
   TDirectedData data_;
   bool mm_to_cam_;
-  std::shared_ptr<const lxmathex_detail::TableKernel> kernel_;
+  std::shared_ptr<const lxcu::internal::TableKernel> kernel_;
 };

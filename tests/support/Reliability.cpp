@@ -11,7 +11,11 @@
 #include <iterator>
 #include <limits>
 #include <optional>
+#include <tuple>
 #include <type_traits>
+
+#include "camera/DistortionTerms.h"
+#include "camera/RecordFields.h"
 
 namespace lxrel {
 
@@ -20,23 +24,20 @@ namespace {
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr std::size_t kViolationsKept = 5;
 
-// Appends fields as raw bytes; texts and lists with their lengths first, so
-// that no two records give the same bytes.
+// Appends a value's bytes: records field by field (the library's lists),
+// texts and lists with their lengths first, so that no two records give the
+// same bytes; anything else as it lies in memory.
 class BitWriter {
  public:
   template <typename T>
-  requires std::is_arithmetic_v<T> || std::is_enum_v<T> BitWriter& operator<<(T value) {
-    out_.append(reinterpret_cast<const char*>(&value), sizeof value);
-    return *this;
-  }
-  template <typename T>
-  BitWriter& operator<<(const vec_t_<T, 2>& v) {
-    return *this << v.x << v.y;
-  }
-  template <typename T, std::size_t N>
-  BitWriter& operator<<(const std::array<T, N>& a) {
-    for (const T& value : a)
-      *this << value;
+  BitWriter& operator<<(const T& value) {
+    if constexpr (lxcu::internal::HasFields<const T>) {
+      std::apply([this](const auto&... field) { (*this << ... << field); },
+                 lxcu::internal::Fields(value));
+    } else {
+      static_assert(std::is_trivially_copyable_v<T>);
+      out_.append(reinterpret_cast<const char*>(&value), sizeof value);
+    }
     return *this;
   }
   BitWriter& operator<<(const std::string& text) {
@@ -48,21 +49,12 @@ class BitWriter {
   BitWriter& operator<<(const std::vector<T>& items) {
     *this << items.size();
     for (const T& item : items)
-      Item(item);
+      *this << item;
     return *this;
   }
   std::string Take() { return std::move(out_); }
 
  private:
-  void Item(const TLxCameraDistortion::TRadialTableRow& row) { *this << row.r << row.dr; }
-  void Item(const TLxCameraDistortion::TDirectedTableRow& row) { *this << row.r << row.dr; }
-  void Item(const TFiducial& f) { *this << f.index << f.coords_cam << f.template_index; }
-  void Item(const TMarkTemplate& t) {
-    *this << t.template_index << t.coords_cam << t.filename << t.half_size_reduced
-          << t.min_corr_half_size;
-  }
-  void Item(const TMeasPoint& p) { *this << p.index << p.coords_pix << p.residuals_pix; }
-
   std::string out_;
 };
 
@@ -105,67 +97,58 @@ std::string Quote(std::string_view text) {
 
 }  // namespace
 
-std::string Bits(const TLxCameraDistortion& d) {
-  BitWriter w;
-  w << d.type << d.direction << d.mixed_coeffs.a << d.mixed_coeffs.b << d.mixed_coeffs.c
-    << d.mixed_coeffs.K << d.mixed_coeffs.P << d.polynomial_coeffs.K << d.polynomial_coeffs.P
-    << d.table_r << d.table_plus << d.table_x << d.symmetry_point << d.k1 << d.k2 << d.k3 << d.k4
-    << d.k5 << d.p1 << d.p2 << d.p3 << d.p4 << d.b1 << d.b2 << d.a1 << d.a2;
-  return w.Take();
+template <typename Record>
+std::string Bits(const Record& record) {
+  return (BitWriter() << record).Take();
 }
+template std::string Bits(const TLxCameraDistortion&);
+template std::string Bits(const TLxCameraInfo&);
+template std::string Bits(const TCameraMarkTemplates&);
+template std::string Bits(const TLxIntOrMeas&);
 
-std::string Bits(const TLxCameraInfo& c) {
-  BitWriter w;
-  w << c.name << c.calibration_date << c.description << c.fiducial_template_id << c.type
-    << Bits(c.distortion) << c.focus << c.principal_point << c.pixel_size << c.length_x
-    << c.length_y << c.sensor_dims << c.fiducials << c.digital_camera_origin;
-  return w.Take();
-}
-
-std::string Bits(const TCameraMarkTemplates& t) {
-  BitWriter w;
-  w << t.template_pixel_size_um << t.default_scan_size_mm << t.mark_templates;
-  return w.Take();
-}
-
-std::string Bits(const TLxIntOrMeas& m) {
-  BitWriter w;
-  w << m.camera_type << m.points << m.scan_resolution << m.resolution_units << m.rotation
-    << m.transform_type;
-  return w.Take();
-}
-
+// Every coefficient distinct and away from zero, but a -0.0 and a NaN.
 template <>
 TLxCameraDistortion Prefilled() {
+  using namespace lxcu::internal;
   TLxCameraDistortion d;
   d.type = dtDirected8;
   d.direction = TLxCameraDistortion::dirMmToCam;
-  d.mixed_coeffs.a[6] = -0.0;
-  d.polynomial_coeffs.K[0] = kNaN;
-  d.table_r = {{1.0, 0.5}};
-  d.table_plus = {{2.0, {1, 2, 3, 4}}};
-  d.table_x = {{3.0, {5, 6, 7, 8}}};
-  d.symmetry_point = {0.25, -0.5};
-  d.k1 = d.p4 = d.a2 = 1e-300;
+  double value = 4.2e-6;
+  for (const TFormulaTerm& term : kFormulaTerms)
+    d.*term.field = value *= -0.37;
+  TFlat<TMixed> mixed;
+  for (double& c : mixed)
+    c = value *= -1.3;
+  mixed[6] = -0.0;
+  d.mixed_coeffs = FromFlat<TMixed>(mixed);
+  TFlat<TPolynomial> polynomial;
+  for (double& c : polynomial)
+    c = value *= -1.7;
+  polynomial[0] = kNaN;
+  d.polynomial_coeffs = FromFlat<TPolynomial>(polynomial);
+  d.table_r = {{30.0, 0.0021}, {60.0, -0.0015}};
+  d.table_plus = {{50.0, {0.002, 0.0025, -0.001, 0.0015}}, {25.0, {1, 2, 3, 4}}};
+  d.table_x = {{70.0, {-0.003, 0.001, 0.0005, -0.002}}};
+  d.symmetry_point = {0.0042, -0.0031};
   return d;
 }
 
 template <>
 TLxCameraInfo Prefilled() {
   TLxCameraInfo c;
-  c.name = "before";
+  c.name = "Survey camera \"A\"";
   c.calibration_date = "1999-12-31";
-  c.description = "kept\r\nas it was";
+  c.description = "Calibrated in spring.\r\nSecond line\nthird line\rend";
   c.fiducial_template_id = "set";
   c.type = ctFiducials;
   c.distortion = Prefilled<TLxCameraDistortion>();
   c.focus = kNaN;
-  c.principal_point = {0.125, -0.125};
-  c.pixel_size = {0.01, 0.02};
-  c.length_x = 7.0;
-  c.length_y = 8.0;
-  c.sensor_dims = {3, 4};
-  c.fiducials = {{1, {-1.0, 1.0}, 2}};
+  c.principal_point = {-0.006, 0.011};
+  c.pixel_size = {0.012, 0.0125};
+  c.length_x = 212.001;
+  c.length_y = 211.998;
+  c.sensor_dims = {7680, 13824};
+  c.fiducials = {{1, {-106.002, -105.997}, 11}, {2, {106.001, 106.003}, 12}};
   c.digital_camera_origin = dcoUpperLeft;
   return c;
 }
@@ -174,8 +157,9 @@ template <>
 TCameraMarkTemplates Prefilled() {
   TCameraMarkTemplates t;
   t.template_pixel_size_um = kNaN;
-  t.default_scan_size_mm = {1.0, 2.0};
-  t.mark_templates = {{9, {3.0, 4.0}, "kept.tif", {5, 6}, 7}};
+  t.default_scan_size_mm = {240.0, 240.0};
+  t.mark_templates = {{1, {-106.0, -106.0}, "mark_corner.tif", {32, 32}, 5},
+                      {2, {0.0, 113.0}, "mark_side.tif", {24, 40}, 0}};
   return t;
 }
 
@@ -183,7 +167,7 @@ template <>
 TLxIntOrMeas Prefilled() {
   TLxIntOrMeas m;
   m.camera_type = ctCross;
-  m.points = {{4, {1.0, kNaN}, {0.5, -0.5}}};
+  m.points = {{4, {1.0, kNaN}, {0.5, -0.5}}, {2, {3.0, 4.0}, {0.0, 0.25}}};
   m.scan_resolution = {1200.0, 1200.0};
   m.resolution_units = ruDpi;
   m.rotation = cr270;

@@ -22,14 +22,15 @@
 namespace lxrel {
 
 // Every field of a record as raw bytes, doubles by bit pattern: records equal
-// here are identical, and a record holding a NaN equals itself.
-std::string Bits(const TLxCameraDistortion& d);
-std::string Bits(const TLxCameraInfo& c);
-std::string Bits(const TCameraMarkTemplates& t);
-std::string Bits(const TLxIntOrMeas& m);
+// here are identical, and a record holding a NaN equals itself. For the
+// camera, distortion, mark-template and measurement records.
+template <typename Record>
+std::string Bits(const Record& record);
 
-// A record with every field away from its default, one of them a NaN: the
-// state a failed load must leave behind.
+// A record with every field away from its default, a NaN and a -0.0 among
+// them, texts with every line end and tables with more than one row: the
+// state a failed load must leave behind, and the record every field of
+// which a document must keep or drop.
 template <typename Record>
 Record Prefilled();
 
