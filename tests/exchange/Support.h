@@ -81,8 +81,8 @@ inline TExchangeImportOptions ReadBack(const TLxCameraInfo& camera,
 }
 
 // Exports `camera` to `format` and imports the text back: the same camera
-// where the export was exact (the same record, for a formula record), else the deviation the report gave, measured
-// again by compare. Returns the export's report.
+// where the export was exact (the same record, for a formula record), else the deviation the report
+// gave, measured again by compare. Returns the export's report.
 inline TExchangeReport ExpectRoundTrip(TExchangeFormat format, const TLxCameraInfo& camera,
                                        const TExchangeExportOptions& options = {}) {
   const TExchangeExport written = ExportCameraE(format, camera, options);

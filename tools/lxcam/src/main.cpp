@@ -45,10 +45,10 @@ int main(int argc, char** argv) {
       "frames, directions and models. Exit status: 0 ok, 1 measurements not ready (check),\n"
       "2 bad input.");
   const std::vector<Subcommand> commands = {
-      AddInfoCommand(app),  AddTransformCommand(app), AddConvertCommand(app),
-      AddScaleCommand(app), AddCheckCommand(app),     AddNewCommand(app),
-      AddPlotCommand(app),  AddDemoCommand(app),      AddLintCommand(app),
-      AddImportCommand(app), AddExportCommand(app), AddCompareCommand(app)};
+      AddInfoCommand(app),   AddTransformCommand(app), AddConvertCommand(app),
+      AddScaleCommand(app),  AddCheckCommand(app),     AddNewCommand(app),
+      AddPlotCommand(app),   AddDemoCommand(app),      AddLintCommand(app),
+      AddImportCommand(app), AddExportCommand(app),    AddCompareCommand(app)};
   if (const char* unknown = UnknownCommand(argc, argv, commands)) {
     std::string names;
     for (const Subcommand& command : commands)
