@@ -50,8 +50,12 @@ class LXCAMERAUTILS_API TLxCameraDistortion {
     double dr = 0.0;
   };
 
-  // Directed table row: distortion along each of the table's four directions
-  // at distance `r`.
+  // Directed table row: the radial distortion (mm, positive outwards) along
+  // each of the table's four directions at distance `r`. The columns dr[0..3]
+  // lie at these angles, counted from +x towards +y:
+  //   table_plus:  +y (90°),  −y (270°),  −x (180°),  +x (0°);
+  //   table_x:    135°,      315°,       225°,       45°  (table_plus turned by 45°).
+  // Between neighbouring directions the distortion is interpolated in angle.
   struct TDirectedTableRow {
     double r = 0.0;
     std::array<double, 4> dr{};
@@ -102,6 +106,7 @@ class LXCAMERAUTILS_API TLxCameraDistortion {
   // text, TLxXIniError for a failed write. Writes as it goes: after an
   // exception the writer keeps what was written, and sections begun are not
   // ended. On return the writer is back at its starting level.
+  // Throws std::invalid_argument when `writer` is null.
   void SaveE(TLxXIniWriter* writer) const;
 
   // Reads the distortion from the reader's current section. Fields the stored
@@ -109,6 +114,7 @@ class LXCAMERAUTILS_API TLxCameraDistortion {
   // anything required that is missing or unreadable, or an unknown "type", and
   // leaves the record unchanged then. On a normal return the reader is at its
   // starting section.
+  // Throws std::invalid_argument when `reader` is null.
   void LoadE(TLxXIniReader* reader);
 };
 

@@ -22,6 +22,20 @@
 LXCAMERAUTILS_API var_a_legacy::var_a<TLx2DTransform*> CreateCamToMmTransform(
     const TLxCameraInfo& camera);
 
+// The inverse of CreateCamToMmTransform(camera), from millimetres about the
+// principal point back to camera coordinates: q ↦ D⁻¹(q) + principal_point.
+// D⁻¹ is the camera's distortion model taken the other way, so it is exact
+// where D is: the model's formula where the record describes the mm-to-camera
+// way, else its own inverse (Newton's method to 1e-12 mm, see
+// <LxMathEx/FormulaDistortion.h>). Both coordinates are NaN where that
+// inverse finds no point (outside the region the distortion maps one to one,
+// non-finite input). Never empty: a unity transform, an affine shift, the
+// reversed model or a combined transform of model then shift, with the batch
+// TransformPoints of each. Reads what CreateCamToMmTransform reads; only
+// allocation failure throws.
+LXCAMERAUTILS_API var_a_legacy::var_a<TLx2DTransform*> CreateMmToCamTransform(
+    const TLxCameraInfo& camera);
+
 // The model of `distortion.type`, centred at `center` (mm, in the coordinates
 // the model is applied in), mapping camera coordinates to mm whatever the
 // record's `direction` (dirMmToCam sets the model's mm_to_cam flag). `focus`
@@ -39,8 +53,9 @@ LXCAMERAUTILS_API var_a_legacy::var_a<TLx2DTransform*> CreateCameraDistortionTra
 // zero) and, unless `max_error` is null, `*max_error` the largest distance
 // (mm) between `transform` and the fitted model over 101 radii 0..`radius` in
 // the same directions. `camera` gives principal_point and focus.
-// False, writing nothing: `radius` 0, a singular fit, or a `type` other than
-// dtFormula/dtMixed. Throws std::invalid_argument when `distortion` is null.
+// False, writing nothing: `radius` 0, below 0 or not a finite number, a
+// singular fit, or a `type` other than dtFormula/dtMixed. Throws
+// std::invalid_argument when `distortion` is null.
 LXCAMERAUTILS_API bool ApproxCameraDistortion(const TLx2DTransform& transform, TDistortionType type,
                                               TLxCameraDistortion* distortion,
                                               const TLxCameraInfo& camera, double radius,
@@ -52,10 +67,11 @@ LXCAMERAUTILS_API bool ApproxCameraDistortion(const TLx2DTransform& transform, T
 // otherwise the source's transform is fitted as above, up to `radius` clamped
 // to (0, focus] (focus/2 for radius ≤ 0) or, for table types, up to the
 // table's last radius (both tables' larger one for dtDirected8).
-// False, writing nothing: `type` not dtFormula/dtMixed; a source of type
-// dtNone, dtPolynomial or outside the enumeration; an empty table (either
-// table for dtDirected8); a last table radius ≤ 0; a failed fit. Throws
-// std::invalid_argument when `distortion` is null.
+// False, writing nothing: `type` not dtFormula/dtMixed; a `radius` that is
+// not a finite number; a source of type dtNone, dtPolynomial or outside the
+// enumeration; an empty table (either table for dtDirected8); a last table
+// radius ≤ 0 or not finite; a failed fit. Throws std::invalid_argument when
+// `distortion` is null.
 LXCAMERAUTILS_API bool ApproxCameraDistortion(TDistortionType type, TLxCameraDistortion* distortion,
                                               const TLxCameraInfo& camera, double radius,
                                               double* max_error);

@@ -69,6 +69,7 @@ class LXCAMERAUTILS_API TLxCameraInfo {
   // ctDigital) a digital_camera_origin without a machine text. Writes as it
   // goes: after an exception the writer keeps what was written, and sections
   // begun are not ended. On return the writer is back at its starting level.
+  // Throws std::invalid_argument when `writer` is null.
   void SaveE(TLxXIniWriter* writer) const;
 
   // Reads the camera from the reader's current section. Every key is required
@@ -77,6 +78,7 @@ class LXCAMERAUTILS_API TLxCameraInfo {
   // record unchanged then: it is replaced only when everything has been read.
   // On a normal return the reader is at its starting section; after an
   // exception it may stand inside a subsection.
+  // Throws std::invalid_argument when `reader` is null.
   void LoadE(TLxXIniReader* reader);
 
   // Lenient form: resets the record (type ctDigital) and fills what the
@@ -84,6 +86,7 @@ class LXCAMERAUTILS_API TLxCameraInfo {
   // "distortion" keeps its reset value. Inside "int_or" and "distortion" the
   // strict rules apply, and their TLxXIniError passes out, leaving what was
   // read so far in the record. Returns true whenever it returns.
+  // Throws std::invalid_argument when `reader` is null.
   bool Load(TLxXIniReader* reader);
 };
 

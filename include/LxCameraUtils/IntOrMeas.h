@@ -45,6 +45,7 @@ class LXCAMERAUTILS_API TLxIntOrMeas {
   // std::runtime_error for a field without a machine text and the writer's
   // error for a failed write; what was written before stays, sections begun are
   // not ended then.
+  // Throws std::invalid_argument when `writer` is null.
   void SaveE(TLxXIniWriter* writer) const;
 
   // Replaces the whole record by the reader's current section; absent optional
@@ -52,6 +53,7 @@ class LXCAMERAUTILS_API TLxIntOrMeas {
   // without "index" or complete "coords_pix", an entry of "points" that is no
   // section, and an unknown "rotation", "resolution_units" or "transform_type";
   // the record is then left exactly as it was.
+  // Throws std::invalid_argument when `reader` is null.
   void LoadE(TLxXIniReader* reader);
 
   // Whether the measurements fit `camera`: a measured camera type that is set

@@ -39,12 +39,14 @@ struct LXCAMERAUTILS_API TCameraMarkTemplates {
   // and the list "mark_templates", written at the writer's current place.
   // Values are not checked. Raises TLxXIniError for a failed write; what was
   // written stays with the writer, and sections begun are not ended then.
+  // Throws std::invalid_argument when `writer` is null.
   void SaveE(TLxXIniWriter* writer) const;
 
   // Reads the set from the reader's current section; everything is required
   // but an item's "min_corr_half_size" (default 0). Raises TLxXIniError and
   // leaves the record unchanged when anything is missing or unreadable. On a
   // normal return the reader is at its starting section.
+  // Throws std::invalid_argument when `reader` is null.
   void LoadE(TLxXIniReader* reader);
 };
 

@@ -114,16 +114,27 @@ const char* TableRadius(const Distortion& s, double& radius) {
   return radius <= 0.0 ? "the last radius of the distortion table is not above 0" : nullptr;
 }
 
+// Why a formula or mixed source is fitted rather than copied.
+const char* WhyNotCopied(const Distortion& s, const vec_t_<double, 2>& centre) {
+  if (s.direction != Distortion::dirCamToMm) return "the source describes the mm-to-camera way";
+  if (centre.x != 0.0 || centre.y != 0.0)
+    return "the source's symmetry point is not the principal point";
+  return "the source has terms the target type cannot carry";
+}
+
 }  // namespace
 
 TApproximation ApproxFromTransform(const TLx2DTransform& transform, TDistortionType type,
                                    const TLxCameraInfo& camera, double radius, bool with_error) {
+  if (!std::isfinite(radius)) return Refused("the fit radius is not a finite number");
+  if (radius < 0.0) return Refused("the fit radius is below 0");
   const double step = radius / kRadii;
   if (step == 0.0) return Refused("the fit radius is 0");
   const std::vector<double> angles = SamplingAngles();
 
   TApproximation a;
   a.radius_mm = radius;
+  a.reason = "fitted to the transform given";
   Distortion& result = a.distortion;
   result.type = type;
   result.direction = Distortion::dirCamToMm;
@@ -151,9 +162,11 @@ TApproximation ApproxFromCamera(TDistortionType type, const TLxCameraInfo& camer
                                 bool with_error) {
   if (type != dtFormula && type != dtMixed)
     return Refused("only the formula and mixed types can be made");
+  if (!std::isfinite(radius)) return Refused("the radius is not a finite number");
   const Distortion& s = camera.distortion;
   const vec_t_<double, 2> c = s.symmetry_point - camera.principal_point;
   double fit_radius = 0.0;
+  const char* reason = "a table is fitted up to its last radius";
   switch (s.type) {
     case dtFormula:
     case dtMixed:
@@ -161,9 +174,11 @@ TApproximation ApproxFromCamera(TDistortionType type, const TLxCameraInfo& camer
         TApproximation a;
         if (ConvertExactly(s, type, a.distortion)) {
           a.copied = true;
+          a.reason = "the target type carries every term of the source";
           return a;
         }
       }
+      reason = WhyNotCopied(s, c);
       fit_radius = radius <= 0.0           ? camera.focus * 0.5
                    : radius > camera.focus ? camera.focus
                                            : radius;
@@ -183,7 +198,9 @@ TApproximation ApproxFromCamera(TDistortionType type, const TLxCameraInfo& camer
   }
   const auto t = CreateCameraDistortionTransform(s, c, camera.focus);
   if (!t) return Refused("the distortion has no transform");
-  return ApproxFromTransform(*t, type, camera, fit_radius, with_error);
+  TApproximation a = ApproxFromTransform(*t, type, camera, fit_radius, with_error);
+  if (a.refusal == nullptr) a.reason = reason;
+  return a;
 }
 
 }  // namespace lxcu::internal

@@ -1,26 +1,65 @@
 #include <LxCameraUtils/CameraGeometry.h>
 
+#include "geometry/GeometryInternal.h"
+
 using var_a_legacy::make_var_a;
 using var_a_legacy::var_a;
 
-var_a<TLx2DTransform*> CreateCamToMmTransform(const TLxCameraInfo& camera) {
-  const vec_t_<double, 2> pp = camera.principal_point;
-  const vec_t_<double, 2> center = camera.distortion.symmetry_point - pp;
-  const var_a<TLx2DTransform*> distortion =
-      CreateCameraDistortionTransform(camera.distortion, center, camera.focus);
+namespace {
+
+using Holder = var_a<TLx2DTransform*>;
+
+// The shift by `by` with `model` (may be empty), the shift first or last: the
+// cheapest transform object that computes it.
+Holder ShiftAndModel(const vec_t_<double, 2>& by, Holder model, bool shift_first) {
   // Exact tests: −0.0 counts as zero, NaN does not.
-  const bool no_shift = pp.x == 0.0 && pp.y == 0.0;
-
-  if (!distortion) {
+  const bool no_shift = by.x == 0.0 && by.y == 0.0;
+  if (!model) {
     if (no_shift) return make_var_a<TLx2DTransform, TUnityTransform>();
-    return make_var_a<TLx2DTransform, TAffineTransform>(1.0, 0.0, -pp.x, 0.0, 1.0, -pp.y);
+    return make_var_a<TLx2DTransform, TAffineTransform>(1.0, 0.0, by.x, 0.0, 1.0, by.y);
   }
-  if (no_shift) return distortion;  // a second holder of the model; ours drops on return
-
-  // The model works about the principal point, so the shift goes first. The
-  // combined transform keeps copies of both members.
+  if (no_shift) return model;
+  // The combined transform keeps copies of both members.
   auto combined = make_var_a<TCombinedTransform>();
-  combined->AddTransform(TAffineTransform(1.0, 0.0, -pp.x, 0.0, 1.0, -pp.y));
-  combined->AddTransform(*distortion);
+  const TAffineTransform shift(1.0, 0.0, by.x, 0.0, 1.0, by.y);
+  if (shift_first) combined->AddTransform(shift);
+  combined->AddTransform(*model);
+  if (!shift_first) combined->AddTransform(shift);
   return combined;
+}
+
+// The model about the principal point, taken the record's way or the other.
+Holder Distortion(const TLxCameraInfo& camera, bool reversed) {
+  TLxCameraDistortion::TDirection direction = camera.distortion.direction;
+  if (reversed)
+    direction = direction == TLxCameraDistortion::dirMmToCam ? TLxCameraDistortion::dirCamToMm
+                                                             : TLxCameraDistortion::dirMmToCam;
+  if (direction == camera.distortion.direction)
+    return CreateCameraDistortionTransform(
+        camera.distortion, camera.distortion.symmetry_point - camera.principal_point, camera.focus);
+  TLxCameraDistortion other = camera.distortion;
+  other.direction = direction;
+  return CreateCameraDistortionTransform(other, other.symmetry_point - camera.principal_point,
+                                         camera.focus);
+}
+
+}  // namespace
+
+namespace lxcu::internal {
+
+Holder CreateInverseDistortion(const TLxCameraInfo& camera) {
+  return Distortion(camera, true);
+}
+
+}  // namespace lxcu::internal
+
+// The model works about the principal point, so the shift goes first.
+Holder CreateCamToMmTransform(const TLxCameraInfo& camera) {
+  const vec_t_<double, 2> pp = camera.principal_point;
+  return ShiftAndModel({-pp.x, -pp.y}, Distortion(camera, false), true);
+}
+
+Holder CreateMmToCamTransform(const TLxCameraInfo& camera) {
+  return ShiftAndModel(camera.principal_point, lxcu::internal::CreateInverseDistortion(camera),
+                       false);
 }

@@ -53,6 +53,7 @@ struct TApproximation {
   double radius_mm = 0.0;          // the radius fitted up to; 0 when copied
   bool copied = false;             // an exact conversion: coefficients copied, no fit
   const char* refusal = nullptr;   // why nothing was made; null on success
+  const char* reason = nullptr;    // on success, why it was copied or fitted
 };
 
 // The fit of ApproxCameraDistortion with a transform; the deviation is

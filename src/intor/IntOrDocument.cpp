@@ -73,7 +73,7 @@ std::vector<TMeasPoint> ReadPoints(TLxXIniReader& r, TCameraType type) {
 }  // namespace
 
 void TLxIntOrMeas::SaveE(TLxXIniWriter* writer) const {
-  TLxXIniWriter& w = *writer;
+  TLxXIniWriter& w = *Required(writer, "TLxIntOrMeas::SaveE");
   if (camera_type != 0)
     WriteE(&w, "camera_type",
            CameraTypeToTextE(camera_type, "@TLxIntOrMeas::Save: invalid CameraType"));
@@ -93,7 +93,7 @@ void TLxIntOrMeas::SaveE(TLxXIniWriter* writer) const {
 }
 
 void TLxIntOrMeas::LoadE(TLxXIniReader* reader) {
-  TLxXIniReader& r = *reader;
+  TLxXIniReader& r = *Required(reader, "TLxIntOrMeas::LoadE");
   TLxIntOrMeas fresh;
   fresh.camera_type = TextToCameraType(OptionalText(r, "camera_type"));
   if (HasPoints(fresh.camera_type)) fresh.points = ReadPoints(r, fresh.camera_type);

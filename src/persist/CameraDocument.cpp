@@ -109,6 +109,7 @@ void LoadMarks(TLxXIniReader* reader, TLxCameraInfo& camera) {
 }  // namespace lxcu::internal
 
 void TLxCameraInfo::SaveE(TLxXIniWriter* writer) const {
+  Required(writer, "TLxCameraInfo::SaveE");
   WriteE(writer, "name", name);
   WriteE(writer, "calibration_date", calibration_date);
   writer->WriteLongStringSE("description", LxNormalizeEOL(description, eolLF));
@@ -125,6 +126,7 @@ void TLxCameraInfo::SaveE(TLxXIniWriter* writer) const {
 }
 
 void TLxCameraInfo::LoadE(TLxXIniReader* reader) {
+  Required(reader, "TLxCameraInfo::LoadE");
   TLxCameraInfo fresh;
   fresh.name = ReadKeyE<std::string>(reader, "name");
   fresh.calibration_date = ReadKeyE<std::string>(reader, "calibration_date");
@@ -145,6 +147,7 @@ void TLxCameraInfo::LoadE(TLxXIniReader* reader) {
 }
 
 bool TLxCameraInfo::Load(TLxXIniReader* reader) {
+  Required(reader, "TLxCameraInfo::Load");
   Reset();
   type = ctDigital;
   name = ReadKey(reader, "name", name);

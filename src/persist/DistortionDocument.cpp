@@ -103,6 +103,7 @@ TDirectedRows LoadDirectedTable(TLxXIniReader* reader, const char* name) {
 }  // namespace
 
 void TLxCameraDistortion::SaveE(TLxXIniWriter* writer) const {
+  Required(writer, "TLxCameraDistortion::SaveE");
   WriteE(writer, "type",
          DistortionTypeToTextE(type, "@TLxCameraDistortion::Save: invalid DistortionType"));
   if (type == dtNone) return;
@@ -138,6 +139,7 @@ void TLxCameraDistortion::SaveE(TLxXIniWriter* writer) const {
 }
 
 void TLxCameraDistortion::LoadE(TLxXIniReader* reader) {
+  Required(reader, "TLxCameraDistortion::LoadE");
   TLxCameraDistortion fresh;
   fresh.type = TextToDistortionType(ReadKeyE<std::string>(reader, "type"));
   if (fresh.type == TDistortionType{0}) reader->throw_error_valueS("type");

@@ -35,6 +35,7 @@ TMarkTemplate LoadTemplate(TLxXIniReader* reader) {
 }  // namespace
 
 void TCameraMarkTemplates::SaveE(TLxXIniWriter* writer) const {
+  Required(writer, "TCameraMarkTemplates::SaveE");
   WriteE(writer, "template_pixel_size_um", template_pixel_size_um);
   WritePointE(writer, "default_scan_size_mm", default_scan_size_mm);
   const TLxXIniHandle list = writer->BeginSectionSE("mark_templates");
@@ -44,6 +45,7 @@ void TCameraMarkTemplates::SaveE(TLxXIniWriter* writer) const {
 }
 
 void TCameraMarkTemplates::LoadE(TLxXIniReader* reader) {
+  Required(reader, "TCameraMarkTemplates::LoadE");
   const double pixel_size_um = ReadKeyE<double>(reader, "template_pixel_size_um");
   const vec_t_<double, 2> scan_size_mm = ReadPointE<double>(reader, "default_scan_size_mm");
   const TLxXIniHandle list = reader->EnterSectionSE("mark_templates");

@@ -3,6 +3,8 @@
 // Entry patterns shared by the document readers and writers of this folder.
 
 #include <cstdint>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -11,6 +13,15 @@
 #include <LxStd/XIni.h>
 
 namespace lxcu::internal {
+
+// The reader or writer a document function was handed; a null one raises
+// std::invalid_argument naming `function` rather than crashing.
+template <class Stream>
+Stream* Required(Stream* stream, const char* function) {
+  if (stream == nullptr)
+    throw std::invalid_argument(std::string(function) + ": the document reader or writer is null");
+  return stream;
+}
 
 // Writes one key. WriteS only reports a refused entry; its reason is raised
 // here at once so that no later entry lands after a gap.

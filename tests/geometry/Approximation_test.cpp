@@ -7,7 +7,6 @@
 #include <cstring>
 #include <limits>
 #include <numbers>
-#include <stdexcept>
 #include <tuple>
 #include <vector>
 
@@ -186,16 +185,63 @@ TEST(ApproxCameraDistortion, RefusesWithoutWritingTheResults) {
     EXPECT_TRUE(Refused([&](Dist* out, double* err) {
       return ApproxCameraDistortion(target.first, out, target.second, 10.0, err);
     })) << target.first;
-  // A type it cannot make, a zero step, a singular fit.
-  for (const auto& fit : {std::pair{dtRadial, 10.0}, {dtFormula, 0.0}, {dtMixed, 1e-58}})
-    EXPECT_TRUE(Refused([&](Dist* out, double* err) {
-      return ApproxCameraDistortion(kRadial3, fit.first, out, Camera(dtNone), fit.second, err);
-    })) << fit.second;
-  EXPECT_THROW(ApproxCameraDistortion(kRadial3, dtFormula, nullptr, Camera(dtNone), 1.0, nullptr),
-               std::invalid_argument);
-  EXPECT_THROW(ApproxCameraDistortion(dtFormula, nullptr, Camera(dtNone), 1.0, nullptr),
-               std::invalid_argument);
-  EXPECT_THROW(ApplyDistortionMultiplier(nullptr, 2.0), std::invalid_argument);
+}
+
+// A fit needs a finite radius above 0; a table fits up to its last row.
+TEST(ApproxCameraDistortion, FitsOnlyUpToAFiniteRadiusAboveZeroAndTakesTablesInAnyOrder) {
+  constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  TLxCameraInfo mm_to_cam = Camera(dtFormula, Dist::dirMmToCam), no_focus = mm_to_cam;
+  mm_to_cam.distortion.k1 = 1e-5;
+  no_focus.focus = kNaN;  // radius ≤ 0 fits up to focus/2
+  const struct {
+    TDistortionType to;
+    const TLxCameraInfo* camera;  // null: fit kRadial3 as a transform
+    double radius;
+    bool fits;
+  } inputs[] = {
+      {dtFormula, nullptr, kNaN, false},    {dtFormula, nullptr, kInf, false},
+      {dtFormula, nullptr, -kInf, false},   {dtFormula, nullptr, -10.0, false},
+      {dtFormula, nullptr, 0.0, false},     {dtMixed, nullptr, 1e-58, false},  // singular
+      {dtRadial, nullptr, 10.0, false},     {dtMixed, nullptr, 10.0, true},
+      {dtFormula, &mm_to_cam, kNaN, false}, {dtFormula, &mm_to_cam, kInf, false},
+      {dtMixed, &mm_to_cam, -kInf, false},  {dtFormula, &mm_to_cam, -10.0, true},
+      {dtFormula, &mm_to_cam, 0.0, true},   {dtFormula, &no_focus, 0.0, false},
+      {dtFormula, &no_focus, 10.0, true},
+  };
+  for (const auto& in : inputs) {
+    SCOPED_TRACE(testing::Message()
+                 << in.to << (in.camera ? " camera " : " transform ") << in.radius);
+    const auto approx = [&](Dist* out, double* err) {
+      return in.camera
+                 ? ApproxCameraDistortion(in.to, out, *in.camera, in.radius, err)
+                 : ApproxCameraDistortion(kRadial3, in.to, out, Camera(dtNone), in.radius, err);
+    };
+    if (!in.fits) {
+      EXPECT_TRUE(Refused(approx));
+      continue;
+    }
+    Dist out;
+    double err = kNaN;
+    ASSERT_TRUE(approx(&out, &err));
+    EXPECT_TRUE(std::isfinite(out.k1) && std::isfinite(out.mixed_coeffs.K[0]) &&
+                std::isfinite(err));
+  }
+
+  // A table fits up to its last row, in whatever order the rows stand; a last
+  // row without a finite radius leaves nothing to fit up to.
+  TLxCameraInfo shuffled = Camera(dtRadial), nan_last = shuffled;
+  shuffled.distortion.table_r = {{20.0, -0.08}, {30.0, -0.2}, {10.0, -0.01}};
+  nan_last.distortion.table_r = {{10.0, -0.01}, {kNaN, 1.0}};
+  const auto t = CreateCameraDistortionTransform(shuffled.distortion, {}, shuffled.focus);
+  Dist want, got;
+  double want_err = -1, got_err = -2;
+  ASSERT_TRUE(ApproxCameraDistortion(dtFormula, &got, shuffled, 5.0, &got_err));
+  ASSERT_TRUE(ApproxCameraDistortion(*t, dtFormula, &want, shuffled, 10.0, &want_err));
+  EXPECT_TRUE(got == want && got_err == want_err);
+  EXPECT_TRUE(Refused([&](Dist* out, double* err) {
+    return ApproxCameraDistortion(dtFormula, out, nan_last, 5.0, err);
+  }));
 }
 
 TEST(ApplyDistortionMultiplier, ScalesEveryModelsDisplacementButLeavesFactorOneBitForBit) {
