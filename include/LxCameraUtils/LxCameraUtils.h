@@ -26,3 +26,11 @@
 #include <LxCameraUtils/MarkTemplates.h>
 #include <LxCameraUtils/Module.h>
 #include <LxCameraUtils/TransformHolder.h>
+
+// The modern layer, namespace lxcu.
+#include <LxCameraUtils/lxcu/Documents.h>
+#include <LxCameraUtils/lxcu/Fit.h>
+#include <LxCameraUtils/lxcu/IntOr.h>
+#include <LxCameraUtils/lxcu/Library.h>
+#include <LxCameraUtils/lxcu/Mapping.h>
+#include <LxCameraUtils/lxcu/Result.h>

@@ -22,6 +22,11 @@ int main() {
   const vec_t_<double, 2> centre =
       CreatePixToMmTransform(CreateDefaultDMCCamera(), solution)->TransformPoint({3839.5, 6911.5});
   if (centre.x != 0.0 || centre.y != 0.0) return 7;
+  // The lxcu layer: its headers and its exported fit.
+  const auto dmc = lxcu::LoadCameraText(*lxcu::CameraText(CreateDefaultDMCCamera()));
+  if (!dmc || !lxcu::FitDistortion(TUnityTransform(), dtFormula, *dmc, 10.0) ||
+      lxcu::MmToCam(*dmc)->TransformPoint({0.0, 0.0}) != dmc->principal_point)
+    return 9;
   // The optional component: another tool's camera file.
   const TExchangeImport imported = ImportCameraE(efColmap, "1 SIMPLE_PINHOLE 64 48 50 32 24\n", {});
   if (imported.camera.sensor_dims.x != 64 || !imported.report.exact) return 8;
