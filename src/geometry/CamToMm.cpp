@@ -1,7 +1,5 @@
 #include <LxCameraUtils/CameraGeometry.h>
 
-#include "geometry/GeometryInternal.h"
-
 using var_a_legacy::make_var_a;
 using var_a_legacy::var_a;
 
@@ -30,28 +28,15 @@ Holder ShiftAndModel(const vec_t_<double, 2>& by, Holder model, bool shift_first
 
 // The model about the principal point, taken the record's way or the other.
 Holder Distortion(const TLxCameraInfo& camera, bool reversed) {
-  TLxCameraDistortion::TDirection direction = camera.distortion.direction;
-  if (reversed)
-    direction = direction == TLxCameraDistortion::dirMmToCam ? TLxCameraDistortion::dirCamToMm
-                                                             : TLxCameraDistortion::dirMmToCam;
-  if (direction == camera.distortion.direction)
-    return CreateCameraDistortionTransform(
-        camera.distortion, camera.distortion.symmetry_point - camera.principal_point, camera.focus);
-  TLxCameraDistortion other = camera.distortion;
-  other.direction = direction;
-  return CreateCameraDistortionTransform(other, other.symmetry_point - camera.principal_point,
-                                         camera.focus);
+  using D = TLxCameraDistortion;
+  const vec_t_<double, 2> centre = camera.distortion.symmetry_point - camera.principal_point;
+  if (!reversed) return CreateCameraDistortionTransform(camera.distortion, centre, camera.focus);
+  D other = camera.distortion;  // a copy only for the rarer way back
+  other.direction = other.direction == D::dirMmToCam ? D::dirCamToMm : D::dirMmToCam;
+  return CreateCameraDistortionTransform(other, centre, camera.focus);
 }
 
 }  // namespace
-
-namespace lxcu::internal {
-
-Holder CreateInverseDistortion(const TLxCameraInfo& camera) {
-  return Distortion(camera, true);
-}
-
-}  // namespace lxcu::internal
 
 // The model works about the principal point, so the shift goes first.
 Holder CreateCamToMmTransform(const TLxCameraInfo& camera) {
@@ -60,6 +45,5 @@ Holder CreateCamToMmTransform(const TLxCameraInfo& camera) {
 }
 
 Holder CreateMmToCamTransform(const TLxCameraInfo& camera) {
-  return ShiftAndModel(camera.principal_point, lxcu::internal::CreateInverseDistortion(camera),
-                       false);
+  return ShiftAndModel(camera.principal_point, Distortion(camera, true), false);
 }
