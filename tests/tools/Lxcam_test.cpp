@@ -96,6 +96,7 @@ TEST_F(Lxcam, AnswersEachCaseWithItsExitStatusAndMessage) {
   Write("raw-byte.xini", Replaced(film, "\"Fiducials\"", "\"Fiducials\xFF\""));
   Write("nan.xini", Replaced(film, "153.214", "nan"));
   Write("inf.xini", Replaced(film, "dr = 0.0022", "dr = -inf"));
+  Write("nan-radius.xini", Replaced(film, "r = 160", "r = nan"));
   Write("rotation.xini", Replaced(ReadText(meas), "rotation = \"\"", "rotation = \"45\""));
   // r + dr never exceeds 10 mm: points farther out have no preimage.
   Write("folding.xini",
@@ -139,6 +140,8 @@ TEST_F(Lxcam, AnswersEachCaseWithItsExitStatusAndMessage) {
       {"check " + kFilm + " " + meas, 0, "ready", ""},
       {"check " + kFilm + " " + kExamples + "cross-directed4x.meas.xini", 1, "not ready: ", ""},
       {"check " + kFilm + " " + kFilm, 2, "", "no section \"int_or_meas\""},
+      {"convert " + Temp("nan-radius.xini") + " --to formula --allow-nan", 2, "",
+       "the fit radius is not a finite number"},
       {"convert " + kFilm + " --to radial", 2, "", "--to"},
       {"convert " + video + " --to formula", 2, "", video + ": cannot convert None"},
       {"convert " + kFilm + " --to formula --radius nan", 2, "",
