@@ -243,8 +243,9 @@ TEST(MmToCamTransform, UndoesCamToMmForEveryModelPointByPointAndInBatch) {
         }
       }
   // Without distortion nor shift nothing is allocated beyond the identity.
-  const TLx2DTransform& unity = *CreateMmToCamTransform(TLxCameraInfo{});
-  EXPECT_EQ(typeid(unity), typeid(TUnityTransform));
+  const auto unity = CreateMmToCamTransform(TLxCameraInfo{});
+  const TLx2DTransform& held = *unity;
+  EXPECT_EQ(typeid(held), typeid(TUnityTransform));
 }
 
 TEST(MmToCamTransform, TakesTheAcceptancePointsBackToTheirCameraCoordinates) {
