@@ -17,6 +17,7 @@
 #include <LxCameraUtils/CameraDistortion.h>
 #include <LxCameraUtils/CameraDocument.h>
 #include <LxCameraUtils/CameraEnums.h>
+#include <LxCameraUtils/CameraFrame.h>
 #include <LxCameraUtils/CameraGeometry.h>
 #include <LxCameraUtils/CameraInfo.h>
 #include <LxCameraUtils/DefaultCameras.h>

@@ -122,15 +122,13 @@ const char* WhyNotCopied(const Distortion& s, const vec_t_<double, 2>& centre) {
   return "the source has terms the target type cannot carry";
 }
 
-}  // namespace
-
-TApproximation ApproxFromTransform(const TLx2DTransform& transform, TDistortionType type,
-                                   const TLxCameraInfo& camera, double radius, bool with_error) {
+// The radial fit up to `radius`, its deviation not yet measured.
+TApproximation Fit(const TLx2DTransform& transform, TDistortionType type,
+                   const TLxCameraInfo& camera, double radius) {
   if (!std::isfinite(radius)) return Refused("the fit radius is not a finite number");
   if (radius < 0.0) return Refused("the fit radius is below 0");
   const double step = radius / kRadii;
   if (step == 0.0) return Refused("the fit radius is 0");
-  const std::vector<double> angles = SamplingAngles();
 
   TApproximation a;
   a.radius_mm = radius;
@@ -141,7 +139,7 @@ TApproximation ApproxFromTransform(const TLx2DTransform& transform, TDistortionT
   result.symmetry_point = camera.principal_point;
 
   double k1 = 0.0, k2 = 0.0, k3 = 0.0;
-  if (!FitRadialPolynomial(transform, step, kRadii, angles, k1, k2, k3))
+  if (!FitRadialPolynomial(transform, step, kRadii, SamplingAngles(), k1, k2, k3))
     return Refused("the fit is singular");
   if (type == dtFormula) {
     result.k1 = k1, result.k2 = k2, result.k3 = k3;
@@ -150,16 +148,27 @@ TApproximation ApproxFromTransform(const TLx2DTransform& transform, TDistortionT
   } else {
     return Refused("only the formula and mixed types can be fitted");
   }
-  if (with_error) {
-    const auto fitted = CreateCameraDistortionTransform(
-        result, result.symmetry_point - camera.principal_point, camera.focus);
-    a.max_error_mm = MaxDeviation(transform, *fitted, step, angles);
-  }
+  return a;
+}
+
+void MeasureDeviation(const TLx2DTransform& transform, const TLxCameraInfo& camera,
+                      TApproximation& a) {
+  const auto fitted = CreateCameraDistortionTransform(
+      a.distortion, a.distortion.symmetry_point - camera.principal_point, camera.focus);
+  a.max_error_mm = MaxDeviation(transform, *fitted, a.radius_mm / kRadii, SamplingAngles());
+}
+
+}  // namespace
+
+TApproximation ApproxFromTransform(const TLx2DTransform& transform, TDistortionType type,
+                                   const TLxCameraInfo& camera, double radius, bool with_error) {
+  TApproximation a = Fit(transform, type, camera, radius);
+  if (a.refusal == nullptr && with_error) MeasureDeviation(transform, camera, a);
   return a;
 }
 
 TApproximation ApproxFromCamera(TDistortionType type, const TLxCameraInfo& camera, double radius,
-                                bool with_error) {
+                                bool with_error, const TApproxOptions& options) {
   if (type != dtFormula && type != dtMixed)
     return Refused("only the formula and mixed types can be made");
   if (!std::isfinite(radius)) return Refused("the radius is not a finite number");
@@ -179,7 +188,10 @@ TApproximation ApproxFromCamera(TDistortionType type, const TLxCameraInfo& camer
         }
       }
       reason = WhyNotCopied(s, c);
-      fit_radius = radius <= 0.0           ? camera.focus * 0.5
+      if (options.radius_as_given && !(radius > 0.0))
+        return Refused("the fit radius is not a positive finite number");
+      fit_radius = options.radius_as_given ? radius
+                   : radius <= 0.0         ? camera.focus * 0.5
                    : radius > camera.focus ? camera.focus
                                            : radius;
       break;
@@ -198,8 +210,13 @@ TApproximation ApproxFromCamera(TDistortionType type, const TLxCameraInfo& camer
   }
   const auto t = CreateCameraDistortionTransform(s, c, camera.focus);
   if (!t) return Refused("the distortion has no transform");
-  TApproximation a = ApproxFromTransform(*t, type, camera, fit_radius, with_error);
-  if (a.refusal == nullptr) a.reason = reason;
+  TApproximation a = Fit(*t, type, camera, fit_radius);
+  if (a.refusal != nullptr) return a;
+  a.reason = reason;
+  if (options.carry_decentring) a.decentring_carried = CarryDecentring(s, c, a.distortion);
+  a.recentred = c.x != 0.0 || c.y != 0.0;
+  a.not_carried = NotCarried(s, a.decentring_carried);
+  if (with_error) MeasureDeviation(*t, camera, a);
   return a;
 }
 

@@ -12,6 +12,7 @@
 
 #include <array>
 #include <numbers>
+#include <string>
 #include <vector>
 
 namespace lxcu::internal {
@@ -54,6 +55,27 @@ struct TApproximation {
   bool copied = false;             // an exact conversion: coefficients copied, no fit
   const char* refusal = nullptr;   // why nothing was made; null on success
   const char* reason = nullptr;    // on success, why it was copied or fitted
+  // Of a fit of a camera's distortion (ApproxFromCamera):
+  bool decentring_carried = false;  // the source's non-zero decentring terms were kept
+  bool recentred = false;           // the source's symmetry point was not the principal point
+  // The source's terms that the result holds neither exactly nor through the
+  // fitted radial terms: document keys ("a3", "p1"), or a phrase for the
+  // direction-dependent part of a directed table.
+  std::vector<std::string> not_carried;
+};
+
+// What ApproxFromCamera may do beyond ApproxCameraDistortion, for callers that
+// tell a user what a conversion kept.
+struct TApproxOptions {
+  // Fit formula and mixed sources up to `radius` itself, which must then be
+  // positive and finite; else radius ≤ 0 means focus/2 and a radius beyond the
+  // focus the focus.
+  bool radius_as_given = false;
+  // A fit keeps the source's decentring (formula p1, p2; mixed P1, P2) where
+  // the target's decentring term is the same: a CamToMm source about the
+  // principal point, and for a formula source p3 = p4 = 0. The decentring
+  // hardly moves the mean radial displacement, so the fit is unchanged.
+  bool carry_decentring = false;
 };
 
 // The fit of ApproxCameraDistortion with a transform; the deviation is
@@ -64,6 +86,17 @@ TApproximation ApproxFromTransform(const TLx2DTransform& transform, TDistortionT
 // The conversion of camera.distortion of ApproxCameraDistortion without a
 // transform: an exact copy, or the fit up to the radius the source allows.
 TApproximation ApproxFromCamera(TDistortionType type, const TLxCameraInfo& camera, double radius,
-                                bool with_error);
+                                bool with_error, const TApproxOptions& options = {});
+
+// Puts the decentring of the source `s` (formula p1, p2; mixed P1, P2) into
+// the fit `fitted` when it is the target's own term there (see
+// TApproxOptions::carry_decentring) and not zero; `centre` is the source's
+// symmetry point less the principal point. Whether it did.
+bool CarryDecentring(const TLxCameraDistortion& s, const vec_t_<double, 2>& centre,
+                     TLxCameraDistortion& fitted);
+
+// The non-zero terms of `s` that a fit holds neither through its radial terms
+// nor as carried decentring (see TApproximation::not_carried).
+std::vector<std::string> NotCarried(const TLxCameraDistortion& s, bool decentring_carried);
 
 }  // namespace lxcu::internal

@@ -7,6 +7,8 @@
 #include <cstring>
 #include <limits>
 #include <numbers>
+#include <stdexcept>
+#include <string>
 #include <tuple>
 #include <vector>
 
@@ -273,4 +275,71 @@ TEST(ApplyDistortionMultiplier, ScalesEveryModelsDisplacementButLeavesFactorOneB
   ApplyDistortionMultiplier(&same, 1.0);
   EXPECT_EQ(std::memcmp(&same.mixed_coeffs, &d.mixed_coeffs, sizeof d.mixed_coeffs), 0);
   EXPECT_TRUE(same == d);
+}
+
+// What lxcam convert asks of the core beyond the exported conversion: the
+// decentring kept where it is the target's own term, a report of what was
+// not carried, and the radius taken as given.
+TEST(ApproxFromCamera, KeepsTheDecentringWhereItIsTheTargetsTermAndNamesWhatItDrops) {
+  using lxcu::internal::ApproxFromCamera;
+  using lxcu::internal::TApproxOptions;
+  using Strings = std::vector<std::string>;
+  constexpr TApproxOptions kCarry{.radius_as_given = true, .carry_decentring = true};
+  TLxCameraInfo mixed = Camera(dtMixed);
+  mixed.distortion.mixed_coeffs.K = {kK1, kK2, kK3};
+  mixed.distortion.mixed_coeffs.P = {2e-6, -1e-6};
+  mixed.distortion.mixed_coeffs.c[0] = 1e-9;  // not in the formula type: a fit
+  TLxCameraInfo mm_to_cam = mixed, off_centre = mixed, formula = Camera(dtFormula);
+  mm_to_cam.distortion.direction = Dist::dirMmToCam;
+  off_centre.distortion.symmetry_point.x += 0.1;
+  formula.distortion.k1 = kK1, formula.distortion.p2 = 3e-6, formula.distortion.a1 = 1e-6;
+  TLxCameraInfo grown = formula, plus = Camera(dtDirected4Plus), eight = Camera(dtDirected8);
+  grown.distortion.p3 = 1e-4;
+  plus.distortion.table_plus = {{10, {-0.01, -0.01, -0.01, -0.01}}, {20, {-0.1, -0.1, -0.1, -0.2}}};
+  eight.distortion.table_plus = eight.distortion.table_x = {{20, {-0.1, -0.1, -0.1, -0.1}}};
+  TLxCameraInfo eight_apart = eight;
+  eight_apart.distortion.table_x[0].r = 30;
+  const std::string directions = "the differences between the table's directions";
+  const struct {
+    const char* what;
+    const TLxCameraInfo& camera;
+    TDistortionType to;
+    bool carried, recentred;
+    Strings dropped;
+  } cases[] = {
+      {"mixed", mixed, dtFormula, true, false, {"c1"}},
+      {"mixed MmToCam", mm_to_cam, dtFormula, false, false, {"c1", "P1", "P2"}},
+      {"mixed off centre", off_centre, dtMixed, false, true, {"c1", "P1", "P2"}},
+      {"formula", formula, dtFormula, true, false, {"a1"}},
+      {"formula with p3", grown, dtMixed, false, false, {"p2", "p3", "a1"}},
+      {"uneven plus table", plus, dtFormula, false, false, {directions}},
+      {"eight directions alike", eight, dtMixed, false, false, {}},
+      {"eight directions apart", eight_apart, dtMixed, false, false, {directions}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const auto kept = ApproxFromCamera(c.to, c.camera, 40.0, true, kCarry);
+    const auto fitted = ApproxFromCamera(c.to, c.camera, 40.0, true, {.radius_as_given = true});
+    ASSERT_TRUE(kept.refusal == nullptr && fitted.refusal == nullptr && !kept.copied);
+    EXPECT_EQ(kept.decentring_carried, c.carried);
+    EXPECT_EQ(kept.recentred, c.recentred);
+    EXPECT_EQ(kept.not_carried, c.dropped);
+    if (!c.carried) {
+      EXPECT_TRUE(kept.distortion == fitted.distortion);
+      continue;
+    }
+    // The same fit with the source's own decentring values, which then no
+    // longer count in the deviation: only the dropped term's part remains.
+    const Dist& s = c.camera.distortion;
+    Dist want = fitted.distortion;
+    want.p1 = s.type == dtMixed ? s.mixed_coeffs.P[0] : s.p1;
+    want.p2 = s.type == dtMixed ? s.mixed_coeffs.P[1] : s.p2;
+    EXPECT_TRUE(kept.distortion == want);
+    EXPECT_LT(kept.max_error_mm, 0.05 * fitted.max_error_mm);
+  }
+  // The radius as given, beyond the focus, and refused where it is no radius.
+  EXPECT_EQ(ApproxFromCamera(dtMixed, mm_to_cam, 150.0, false, kCarry).radius_mm, 150.0);
+  EXPECT_EQ(ApproxFromCamera(dtMixed, mm_to_cam, 150.0, false).radius_mm, 100.0);
+  for (double radius : {0.0, -1.0, std::nan("")})
+    EXPECT_NE(ApproxFromCamera(dtMixed, mm_to_cam, radius, false, kCarry).refusal, nullptr);
 }

@@ -325,6 +325,137 @@ TEST_F(Lxcam, FramesTableCamerasBySquaresInsideTheirTables) {
   EXPECT_EQ(framed, 3);
 }
 
+// The correction (what the camera-to-mm transform adds besides the shift by
+// the principal point) at camera points `at`.
+std::vector<Point> Corrections(const TLxCameraInfo& c, const std::vector<Point>& at) {
+  const auto& d = c.distortion;
+  const auto t = CreateCameraDistortionTransform(d, d.symmetry_point - c.principal_point, c.focus);
+  std::vector<Point> out;
+  for (const Point& p : at)
+    out.push_back(t ? t->TransformPoint(p - c.principal_point) - (p - c.principal_point) : Point{});
+  return out;
+}
+
+// The 101 x 101 grid of the frame that info and plot look over.
+std::vector<Point> FrameGrid(const TLxCameraFrame& frame) {
+  std::vector<Point> grid;
+  for (int i = 0; i <= 100; ++i)
+    for (int j = 0; j <= 100; ++j)
+      grid.push_back({frame.lower.x + (frame.upper.x - frame.lower.x) * i / 100,
+                      frame.lower.y + (frame.upper.y - frame.lower.y) * j / 100});
+  return grid;
+}
+
+// The first number after `label` and blanks in `text`; NaN when it is not there.
+double NumberAfter(const std::string& text, const std::string& label) {
+  std::size_t at = text.find(label);
+  if (at == std::string::npos) return std::nan("");
+  at = text.find_first_not_of(' ', at + label.size());
+  double value = std::nan("");
+  std::from_chars(text.data() + at, text.data() + text.size(), value);
+  return value;
+}
+
+// A fit covers the frame info looks at, gives its deviation over the fitted
+// radius and over that frame, and names what it could not keep.
+TEST_F(Lxcam, ConvertsOverTheWholeFrameAndSaysWhatItCouldNotKeep) {
+  const std::string usgs = kExamples + "film-usgs-report-formula.xini",
+                    mixed = kExamples + "digital-medium-format-mixed.xini";
+  Write("off-centre.xini",
+        Replaced(ReadText(mixed), "symmetry_point { x = -0.021", "symmetry_point { x = 0.1"));
+  Write("short-table.xini", Replaced(ReadText(kFilm), "r = 160", "r = 155"));  // corners at 160
+  const std::string corner = "(the frame's farthest corner)", table = "(the table's last radius)";
+  const std::string kept = "kept the decentring p1, p2 exactly", centred = "centred at";
+  const struct {
+    std::string file, to;
+    std::vector<std::string> said, unsaid;
+  } cases[] = {
+      {usgs, "formula", {corner, kept, "not carried: b1, a2\n"}, {centred, "warning"}},
+      {mixed, "formula", {corner, kept, "not carried: a1, a2, a3, a4"}, {centred, "warning"}},
+      {Temp("off-centre.xini"),
+       "mixed",
+       {corner, "not carried: a1", "c7, P1, P2\n",
+        "centred at the principal point (x -0.021 mm, y 0.034 mm), not at the symmetry point "
+        "(x 0.1 mm, y 0.034 mm)"},
+       {kept, "warning"}},
+      {kFilm, "mixed", {table}, {"warning", "not carried"}},
+      {Temp("short-table.xini"),
+       "formula",
+       {table, "warning: the frame reaches r 159.", "the table's last radius 155 mm",
+        "extrapolated"},
+       {"not carried"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file + " to " + c.to);
+    const Result r = Run("convert " + c.file + " --to " + c.to + " -o " + Temp("out.xini"));
+    ASSERT_EQ(r.status, 0) << r.err;
+    for (const std::string& part : c.said)
+      EXPECT_THAT(r.out, HasSubstr(part));
+    for (const std::string& part : c.unsaid)
+      EXPECT_THAT(r.out, testing::Not(HasSubstr(part)));
+    const TLxCameraInfo source = LoadCamera(c.file), result = LoadCamera(Temp("out.xini"));
+    const TLxCameraFrame frame = GetCameraFrame(source);
+    if (r.out.find(corner) != std::string::npos) {
+      double reach = 0.0;
+      for (const Point& p : {frame.lower, frame.upper, Point{frame.lower.x, frame.upper.y},
+                             Point{frame.upper.x, frame.lower.y}})
+        reach = std::max(
+            reach, std::hypot(p.x - source.principal_point.x, p.y - source.principal_point.y));
+      EXPECT_THAT(r.out, HasSubstr("up to r " + Fixed(reach, 3) + " mm " + corner));
+    }
+    const std::vector<Point> grid = FrameGrid(frame);
+    const std::vector<Point> want = Corrections(source, grid), got = Corrections(result, grid);
+    double largest_um = 0.0;
+    for (std::size_t i = 0; i < grid.size(); ++i)
+      largest_um =
+          std::max(largest_um, 1000.0 * std::hypot(got[i].x - want[i].x, got[i].y - want[i].y));
+    const std::size_t over = r.out.find(" µm over the frame");
+    ASSERT_NE(over, std::string::npos);
+    const std::size_t from = r.out.rfind(", ", over) + 2;
+    EXPECT_NEAR(NumberAfter(r.out.substr(from), ""), largest_um, 0.0006);  // printed to 0.001
+  }
+  // Where it was kept, the decentring is the source's own.
+  const TLxCameraInfo source = LoadCamera(mixed);
+  ASSERT_EQ(Run("convert " + mixed + " --to formula -o " + Temp("out.xini")).status, 0);
+  const TLxCameraInfo result = LoadCamera(Temp("out.xini"));
+  EXPECT_EQ(result.distortion.p1, source.distortion.mixed_coeffs.P[0]);
+  EXPECT_EQ(result.distortion.p2, source.distortion.mixed_coeffs.P[1]);
+}
+
+// info names the correction as plot does, with the sign plot gives it, and
+// keeps its coefficient columns apart however long the numbers; raw bytes
+// from the document come out escaped.
+TEST_F(Lxcam, InfoShowsTheCorrectionAsPlotDoesAndPrintsEveryValueReadably) {
+  const std::string radial =
+      "camera {\n  name = \"Lens \\x01 \xC3\", calibration_date = \"\", description = \"a\\tb\"\n"
+      "  focus = 100, principal_point { x = 0, y = 0 }, int_or { type = \"PrincipalPoint\" }\n"
+      "  distortion { type = \"Radial\", direction = \"CamToMm\", symmetry_point { x = 0, y = 0 }"
+      "\n    table_r { { r = 0, dr = 0 }, { r = 50, dr = 0.01 }, { r = 100, dr = 0.02 } } }\n}\n";
+  Write("cam-to-mm.xini", radial);
+  Write("mm-to-cam.xini", Replaced(radial, "CamToMm", "MmToCam"));
+  for (const auto& [file, sign] : {std::pair{"cam-to-mm.xini", 1.0}, {"mm-to-cam.xini", -1.0}}) {
+    SCOPED_TRACE(file);
+    const Result info = Run(std::string("info ") + Temp(file));
+    ASSERT_EQ(info.status, 0) << info.err;
+    EXPECT_THAT(info.out, HasSubstr("Largest correction over the frame"));
+    const double largest = NumberAfter(info.out, "largest"),
+                 radial_part = NumberAfter(info.out, "radial part");
+    EXPECT_NEAR(radial_part, sign * largest, 0.1);  // the correction is radial: ~20 µm outwards
+    EXPECT_GT(largest, 19.0);
+    EXPECT_THAT(info.out, HasSubstr("Lens \\x01 \\xC3\n"));
+    EXPECT_THAT(info.out, HasSubstr("a\\x09b"));
+  }
+  const std::string formula =
+      Replaced(Replaced(ReadText(kExamples + "film-usgs-report-formula.xini"), "k1 = -2.295e-09",
+                        "k1 = -2.2950000000000003e-09"),
+               "p1 = -3.015e-08", "p1 = -3.0150000000000003e-08");
+  Write("long.xini", Replaced(formula, "k3 = 0", "k3 = 1.2345678901234567e-19"));
+  const std::string info = Run("info " + Temp("long.xini")).out;
+  for (const char* name : {"k1", "k2", "k3", "p1", "p2", "b1", "a2"})
+    EXPECT_THAT(info, testing::ContainsRegex(std::string("(^|\n|  )") + name + " +-?[0-9]"))
+        << name;
+}
+
 TEST_F(Lxcam, TransformsPointsAsTheLibraryDoesAndAsTheAcceptancePointsSay) {
   // Enough points to cross the tool's block size, so block seams are covered.
   std::vector<Point> grid;
@@ -392,10 +523,9 @@ TEST_F(Lxcam, WritesTheCamerasTheLibraryMakes) {
   unsorted.SaveE(&document);
   document.EndSection(section);
   Write("unsorted.xini", document.Text());
-  char last[32];
-  *std::to_chars(last, last + sizeof last - 1, rows.back().r).ptr = '\0';
   EXPECT_THAT(Run("convert " + Temp("unsorted.xini") + " --to mixed").err,
-              HasSubstr(std::string("up to r ") + last + " mm;"));
+              HasSubstr(std::string("up to r ") + Fixed(rows.back().r, 3) +
+                        " mm (the table's last radius)"));
 
   ApplyDistortionMultiplier(&doubled.distortion, 2.0);
   EXPECT_EQ(LoadCamera(Run("scale " + kFilm + " --factor 2").out), doubled);

@@ -5,7 +5,9 @@
 // run returns the exit status and raises for bad input.
 
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <CLI/CLI.hpp>
 
@@ -13,6 +15,7 @@
 #include <LxCameraUtils/IntOrMeas.h>
 
 #include "Common.h"
+#include "Frame.h"
 
 namespace lxcam {
 
@@ -66,14 +69,25 @@ std::string InfoText(const TLxCameraInfo& camera, const std::string& path,
 struct Conversion {
   TLxCameraInfo camera;    // the input camera with its distortion converted
   bool exact = false;      // coefficients copied, no fit
-  double radius_mm = 0.0;  // fitted up to this radius (when not exact)
-  double max_error_mm = 0.0;
+  double radius_mm = 0.0;  // fitted up to this radius from the principal point (when not exact)
+  const char* radius_from = "";     // where the radius came from, for the report
+  double max_error_mm = 0.0;        // largest deviation up to radius_mm
+  std::optional<Frame> frame;       // the source camera's frame
+  double frame_error_mm = 0.0;      // largest deviation over the frame's grid; NaN: not evaluated
+  double beyond_table_mm = 0.0;     // how far the frame reaches from the symmetry point when
+                                    // beyond the source's table (extrapolated), else 0
+  bool decentring_carried = false;  // the fit kept the source's p1, p2 (P1, P2)
+  bool recentred = false;           // the source's symmetry point was not the principal point
+  std::vector<std::string> not_carried;  // source terms the result does not hold
 };
-// ApproxCameraDistortion of `camera`'s distortion into `to` (dtFormula or
-// dtMixed); `radius_mm` as the library takes it. What the library did, or
-// InputError with the library's reason when it refuses.
+// The distortion of `camera` as `to` (dtFormula or dtMixed): an exact copy
+// where the target holds the source's terms, else a fit of formula and mixed
+// sources up to `radius_mm` (0: the radius of the frame's farthest corner from
+// the principal point) or of table sources up to their last radius. InputError
+// with the library's reason when it refuses.
 Conversion ConvertDistortion(const TLxCameraInfo& camera, TDistortionType to, double radius_mm);
-// One line: "exact ..." or "fitted up to ...; largest deviation ... µm".
+// The report: what was done, the deviations up to the fitted radius and over
+// the frame, what was not carried, and warnings.
 std::string DescribeConversion(const TLxCameraInfo& source, const Conversion& conversion);
 
 // IntOrReady of `meas` against `camera`: true when ready; `report` receives

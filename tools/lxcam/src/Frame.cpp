@@ -9,73 +9,53 @@ namespace lxcam {
 
 const char* const kFrameHelp =
     "The frame is the picture area in camera coordinates: the bounding box of the fiducial\n"
-    "marks for fiducial cameras; the sensor (pixel_size x sensor_dims, centred on the camera\n"
-    "origin) for digital cameras; otherwise a square about the principal point of half-side\n"
-    "R/sqrt(2) for table distortion (R the largest table radius) or focus/2.";
+    "marks for fiducial cameras; the sensor (pixel_size x sensor_dims, placed as\n"
+    "digital_camera_origin says) for digital cameras; otherwise a square about the principal\n"
+    "point of half-side R/sqrt(2) for table distortion (R the largest table radius) or focus/2.";
 
 namespace {
 
-bool Positive(double v) {
-  return v > 0.0 && std::isfinite(v);
-}
-
-std::optional<Frame> FiducialExtent(const TLxCameraInfo& camera) {
-  if (camera.fiducials.size() < 2) return std::nullopt;
-  Frame frame{camera.fiducials[0].coords_cam, camera.fiducials[0].coords_cam, "fiducial extent"};
-  for (const TFiducial& f : camera.fiducials) {
-    frame.min = {std::min(frame.min.x, f.coords_cam.x), std::min(frame.min.y, f.coords_cam.y)};
-    frame.max = {std::max(frame.max.x, f.coords_cam.x), std::max(frame.max.y, f.coords_cam.y)};
+const char* Basis(TFrameRule rule) {
+  switch (rule) {
+    case frFiducialExtent:
+      return "fiducial extent";
+    case frSensorExtent:
+      return "sensor extent";
+    case frTableSquare:
+      return "square inside the distortion table";
+    default:
+      return "square of focus/2";
   }
-  if (!(frame.max.x > frame.min.x && frame.max.y > frame.min.y)) return std::nullopt;
-  return frame;
 }
 
-std::optional<Frame> SensorExtent(const TLxCameraInfo& camera) {
-  const Point half{camera.pixel_size.x * static_cast<double>(camera.sensor_dims.x) / 2.0,
-                   camera.pixel_size.y * static_cast<double>(camera.sensor_dims.y) / 2.0};
-  if (!Positive(half.x) || !Positive(half.y)) return std::nullopt;
-  return Frame{Point{-half.x, -half.y}, half, "sensor extent"};
-}
+constexpr int kGrid = 101;  // odd, so the frame's centre lines are sampled
 
-std::optional<Frame> SquareAboutPrincipalPoint(const TLxCameraInfo& camera) {
-  const double table_radius = LargestTableRadius(camera.distortion);
-  const bool from_table = Positive(table_radius);
-  const double half = from_table ? table_radius / std::sqrt(2.0) : camera.focus / 2.0;
-  if (!Positive(half)) return std::nullopt;
-  const Point pp = camera.principal_point;
-  return Frame{Point{pp.x - half, pp.y - half}, Point{pp.x + half, pp.y + half},
-               from_table ? "square inside the distortion table" : "square of focus/2"};
-}
-
-double LastRadius(const auto& rows) {
-  double r = 0.0;
-  for (const auto& row : rows)
-    if (std::isfinite(row.r)) r = std::max(r, row.r);
-  return r;
+// The longest of the vectors a[i] − b[i] and the grid point where it lies.
+Peak Longest(const std::vector<Point>& grid, const std::vector<Point>& a,
+             const std::vector<Point>& b) {
+  Peak peak{std::nan(""), {}};
+  for (std::size_t i = 0; i < grid.size(); ++i) {
+    const double size = std::hypot(a[i].x - b[i].x, a[i].y - b[i].y);
+    if (std::isnan(size)) continue;
+    if (std::isnan(peak.size_mm) || size > peak.size_mm) peak = {size, grid[i]};
+  }
+  return peak;
 }
 
 }  // namespace
 
 std::optional<Frame> CameraFrame(const TLxCameraInfo& camera) {
-  std::optional<Frame> frame;
-  if (camera.type == ctFiducials) frame = FiducialExtent(camera);
-  if (camera.type == ctDigital) frame = SensorExtent(camera);
-  return frame ? frame : SquareAboutPrincipalPoint(camera);
+  const TLxCameraFrame frame = GetCameraFrame(camera);
+  if (frame.rule == frNone) return std::nullopt;
+  return Frame{frame.lower, frame.upper, Basis(frame.rule)};
 }
 
-double LargestTableRadius(const TLxCameraDistortion& d) {
-  switch (d.type) {
-    case dtRadial:
-      return LastRadius(d.table_r);
-    case dtDirected4Plus:
-      return LastRadius(d.table_plus);
-    case dtDirected4X:
-      return LastRadius(d.table_x);
-    case dtDirected8:
-      return std::max(LastRadius(d.table_plus), LastRadius(d.table_x));
-    default:
-      return 0.0;
-  }
+double FrameReach(const Frame& frame, const Point& centre) {
+  double reach = 0.0;
+  for (const Point& corner :
+       {frame.min, frame.max, Point{frame.min.x, frame.max.y}, Point{frame.max.x, frame.min.y}})
+    reach = std::max(reach, std::hypot(corner.x - centre.x, corner.y - centre.y));
+  return reach;
 }
 
 var_a_legacy::var_a<TLx2DTransform*> DistortionAboutPrincipalPoint(const TLxCameraInfo& camera) {
@@ -111,17 +91,15 @@ std::vector<Point> FrameGrid(const Frame& frame, int nx, int ny) {
 }
 
 Peak LargestDistortion(const TLxCameraInfo& camera, const Frame& frame) {
-  constexpr int kGrid = 101;  // odd, so the frame's centre lines are sampled
   const std::vector<Point> grid = FrameGrid(frame, kGrid, kGrid);
-  const std::vector<Point> shift =
-      Displacements(DistortionAboutPrincipalPoint(camera), camera, grid);
-  Peak peak{std::nan(""), {}};
-  for (std::size_t i = 0; i < grid.size(); ++i) {
-    const double size = std::hypot(shift[i].x, shift[i].y);
-    if (std::isnan(size)) continue;
-    if (std::isnan(peak.size_mm) || size > peak.size_mm) peak = {size, grid[i]};
-  }
-  return peak;
+  return Longest(grid, Displacements(DistortionAboutPrincipalPoint(camera), camera, grid),
+                 std::vector<Point>(grid.size()));
+}
+
+Peak LargestDeviation(const TLxCameraInfo& a, const TLxCameraInfo& b, const Frame& frame) {
+  const std::vector<Point> grid = FrameGrid(frame, kGrid, kGrid);
+  return Longest(grid, Displacements(DistortionAboutPrincipalPoint(a), a, grid),
+                 Displacements(DistortionAboutPrincipalPoint(b), b, grid));
 }
 
 }  // namespace lxcam

@@ -1,24 +1,19 @@
 #pragma once
 
-// The picture area of a camera and its distortion over that area.
-//
-// The frame, in camera coordinates (mm):
-// - fiducial cameras: the bounding box of the fiducial marks;
-// - digital cameras: the sensor, pixel_size × sensor_dims, centred on the
-//   camera origin;
-// - otherwise, about the principal point, a square of half-side R/√2 for
-//   table distortion (R the largest table radius, so the whole square stays
-//   inside the table) or of half-side focus/2;
-// - none when the camera gives none of these.
+// The picture area of a camera (GetCameraFrame) and its distortion over that
+// area.
 
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <LxCameraUtils/CameraFrame.h>
 #include <LxCameraUtils/CameraInfo.h>
 #include <LxCameraUtils/TransformHolder.h>
 #include <LxStd/Transform2D.h>
 #include <LxStd/Vec.h>
+
+#include "camera/TableRadius.h"
 
 namespace lxcam {
 
@@ -30,14 +25,16 @@ struct Frame {
   std::string basis;  // how the frame was found, for display ("fiducial extent")
 };
 
-// Explanation of the frame rules above, for help texts.
+// Explanation of the frame rules, for help texts.
 extern const char* const kFrameHelp;
 
+// The camera's frame by GetCameraFrame; none when no rule gives one.
 std::optional<Frame> CameraFrame(const TLxCameraInfo& camera);
 
-// The largest radius of the distortion's tables (both for dtDirected8); 0 for
-// types without tables or with empty tables.
-double LargestTableRadius(const TLxCameraDistortion& distortion);
+// The distance (mm) of the frame's farthest corner from `centre`.
+double FrameReach(const Frame& frame, const Point& centre);
+
+using lxcu::internal::LargestTableRadius;
 
 // The camera's distortion alone, applied to camera coordinates minus the
 // principal point (as CreateCamToMmTransform applies it). Empty for dtNone.
@@ -52,11 +49,15 @@ std::vector<Point> Displacements(const var_a_legacy::var_a<TLx2DTransform*>& dis
 std::vector<Point> FrameGrid(const Frame& frame, int nx, int ny);
 
 struct Peak {
-  double size_mm = 0.0;  // length of the largest displacement; NaN if none could be evaluated
+  double size_mm = 0.0;  // length of the largest vector; NaN if none could be evaluated
   Point at_cam;          // where it occurs, camera coordinates (mm)
 };
 
 // The largest distortion over a 101 × 101 grid of the frame.
 Peak LargestDistortion(const TLxCameraInfo& camera, const Frame& frame);
+
+// The largest distance between the distortions of two cameras with the same
+// principal point over the same grid.
+Peak LargestDeviation(const TLxCameraInfo& a, const TLxCameraInfo& b, const Frame& frame);
 
 }  // namespace lxcam

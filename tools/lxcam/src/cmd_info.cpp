@@ -1,4 +1,5 @@
 // lxcam info: a readable summary of one camera.
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <string_view>
@@ -35,7 +36,7 @@ std::string XyMm3(const Point& p) {
 }
 
 std::string WithUserText(const std::string& machine, const std::string& user) {
-  return user.empty() || user == machine ? machine : machine + " (" + user + ")";
+  return user.empty() || user == machine ? machine : machine + " (" + Printable(user) + ")";
 }
 
 std::string Notes(const std::string& description) {
@@ -46,16 +47,16 @@ std::string Notes(const std::string& description) {
     if (end == std::string::npos) end = description.size();
     std::string line = description.substr(start, end - start);
     if (!line.empty() && line.back() == '\r') line.pop_back();
-    out += Field(out.empty() ? "notes" : "", line);
+    out += Field(out.empty() ? "notes" : "", Printable(line));
     start = end + 1;
   }
   return out;
 }
 
 std::string Identity(const TLxCameraInfo& c, const std::string& path, const std::string& section) {
-  std::string out = (c.name.empty() ? std::string("(unnamed camera)") : c.name) + "\n";
-  out += Field("document", path + ", section \"" + section + "\"");
-  if (!c.calibration_date.empty()) out += Field("calibrated", c.calibration_date);
+  std::string out = (c.name.empty() ? std::string("(unnamed camera)") : Printable(c.name)) + "\n";
+  out += Field("document", Printable(path) + ", section " + Quoted(section));
+  if (!c.calibration_date.empty()) out += Field("calibrated", Printable(c.calibration_date));
   out += Notes(c.description);
   out += Field("type", WithUserText(CameraTypeName(c.type), CameraTypeToUserText(c.type)));
   out += Field("focal length", Num(c.focus) + " mm");
@@ -64,7 +65,7 @@ std::string Identity(const TLxCameraInfo& c, const std::string& path, const std:
 }
 
 std::string Templates(const TLxCameraInfo& c) {
-  return c.fiducial_template_id.empty() ? "" : ", templates \"" + c.fiducial_template_id + "\"";
+  return c.fiducial_template_id.empty() ? "" : ", templates " + Quoted(c.fiducial_template_id);
 }
 
 std::string InteriorOrientation(const TLxCameraInfo& c) {
@@ -121,18 +122,26 @@ std::vector<Coefficient> CoefficientsOf(const TLxCameraDistortion& d) {
   return out;
 }
 
+// Three to a line in columns as wide as the widest item, two blanks apart.
 std::string CoefficientLines(const std::vector<Coefficient>& coefficients) {
+  constexpr std::size_t kPerLine = 3;
   std::vector<std::string> items;
+  std::size_t width = 0;
   for (const Coefficient& c : coefficients)
-    if (c.value != 0.0)
+    if (c.value != 0.0) {
       items.push_back(ssprintf("%-3s %s%s%s", c.name.c_str(), Num(c.value).c_str(),
                                *c.unit != '\0' ? " " : "", c.unit));
+      width = std::max(width, items.back().size());
+    }
   if (items.empty()) return "  all coefficients 0\n";
   std::string out;
-  for (std::size_t i = 0; i < items.size(); ++i) {  // three to a line, in columns
-    if (i % 3 == 0) out += "  ";
-    const bool ends_line = i % 3 == 2 || i + 1 == items.size();
-    out += ends_line ? items[i] + "\n" : ssprintf("%-26s", items[i].c_str());
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    const bool ends_line = i % kPerLine == kPerLine - 1 || i + 1 == items.size();
+    out += "  " + items[i];
+    if (ends_line)
+      out += "\n";
+    else
+      out.append(width - items[i].size(), ' ');
   }
   return out + "  (coefficients not shown are 0)\n";
 }
@@ -173,6 +182,8 @@ std::string Distortion(const TLxCameraDistortion& d) {
       "\nDistortion: " + WithUserText(DistortionTypeName(d.type), DistortionTypeToUserText(d.type));
   if (d.type == dtNone) return out + "\n";
   out += ", direction " + TLxCameraDistortion::DirectionToUserText(d.direction) + "\n";
+  if (d.direction == TLxCameraDistortion::dirMmToCam)
+    out += Field("note", "stored from mm to camera: the correction is about their negative");
   out += Field("symmetry point", Xy(d.symmetry_point, "mm"));
   switch (d.type) {
     case dtRadial:
@@ -189,29 +200,38 @@ std::string Distortion(const TLxCameraDistortion& d) {
   }
 }
 
-std::string LargestDistortionText(const TLxCameraInfo& c) {
-  std::string out = "\nLargest distortion over the frame\n";
+// The radial part (mm) of the correction `shift` at camera point `at`,
+// positive away from the symmetry point, as plot's curves show it.
+double RadialPart(const TLxCameraInfo& c, const Point& at, const Point& shift) {
+  const Point out = at - c.distortion.symmetry_point;
+  const double r = std::hypot(out.x, out.y);
+  return r > 0.0 ? (shift.x * out.x + shift.y * out.y) / r : 0.0;
+}
+
+std::string LargestCorrectionText(const TLxCameraInfo& c) {
+  std::string out = "\nLargest correction over the frame\n";
   const std::optional<Frame> frame = CameraFrame(c);
   if (!frame)
     return out + "  no frame: the camera has no fiducials, sensor, table or focal length\n";
   out += Field("frame", frame->basis + ": x " + Fixed(frame->min.x, 3) + " .. " +
                             Fixed(frame->max.x, 3) + " mm, y " + Fixed(frame->min.y, 3) + " .. " +
                             Fixed(frame->max.y, 3) + " mm");
-  if (!DistortionAboutPrincipalPoint(c)) return out + Field("largest", "0 µm (no distortion)");
+  const auto distortion = DistortionAboutPrincipalPoint(c);
+  if (!distortion) return out + Field("largest", "0 µm (no distortion)");
   const Peak peak = LargestDistortion(c, *frame);
   if (std::isnan(peak.size_mm)) return out + Field("largest", "cannot be evaluated (NaN)");
   const Point rel = peak.at_cam - c.principal_point;
   out += Field("largest", Um(peak.size_mm) + " µm at " + XyMm3(peak.at_cam) + " (r " +
                               Fixed(std::hypot(rel.x, rel.y), 3) + " mm from the principal point)");
+  const Point shift = Displacements(distortion, c, {peak.at_cam})[0];
+  out += Field("radial part", Um(RadialPart(c, peak.at_cam, shift)) +
+                                  " µm there (positive outwards from the symmetry point)");
   const double table = LargestTableRadius(c.distortion);
-  double reach = 0.0;
-  for (const Point& corner : {frame->min, frame->max, Point{frame->min.x, frame->max.y},
-                              Point{frame->max.x, frame->min.y}})
-    reach =
-        std::max(reach, std::hypot(corner.x - c.principal_point.x, corner.y - c.principal_point.y));
+  const double reach = FrameReach(*frame, c.distortion.symmetry_point);
   if (table > 0.0 && reach > table)
-    out += Field("note", "the frame reaches r " + Fixed(reach, 1) + " mm, beyond the table's " +
-                             Num(table) + " mm; the table is extended along its last segment");
+    out += Field("note", "the frame reaches r " + Fixed(reach, 1) +
+                             " mm from the symmetry point, beyond the table's " + Num(table) +
+                             " mm; the table is extended along its last segment");
   return out;
 }
 
@@ -220,7 +240,7 @@ std::string LargestDistortionText(const TLxCameraInfo& c) {
 std::string InfoText(const TLxCameraInfo& camera, const std::string& path,
                      const std::string& section) {
   return Identity(camera, path, section) + InteriorOrientation(camera) +
-         Distortion(camera.distortion) + LargestDistortionText(camera);
+         Distortion(camera.distortion) + LargestCorrectionText(camera);
 }
 
 Subcommand AddInfoCommand(CLI::App& root) {
@@ -232,13 +252,18 @@ Subcommand AddInfoCommand(CLI::App& root) {
   CLI::App* app = root.add_subcommand("info",
                                       "Summary of a camera: identity, focal length, "
                                       "principal point, interior orientation, distortion "
-                                      "and the largest distortion over the frame");
+                                      "and the largest correction over the frame");
   app->add_option("FILE", args->file, "Camera document")->required();
   app->add_option("--section", args->section, "Top-level section holding the camera")
       ->capture_default_str();
-  app->footer(std::string("The largest distortion is the longest displacement of the camera's "
-                          "distortion\nover a 101 x 101 grid of the frame, in micrometres.\n") +
-              kFrameHelp);
+  app->footer(
+      std::string(
+          "The correction is what the camera-to-mm transform adds to a camera point besides\n"
+          "the shift by the principal point, as plot draws it: the distortion of a CamToMm\n"
+          "record, about the negative of a MmToCam one. Its largest length over a 101 x 101\n"
+          "grid of the frame is given in micrometres with where it occurs, and its radial part\n"
+          "there (positive outwards). Tables and coefficients are listed as stored.\n") +
+      kFrameHelp);
   return {app, [args] {
             const TLxCameraInfo camera = LoadCamera(args->file, args->section);
             WriteOutput("-", InfoText(camera, args->file, args->section));

@@ -168,12 +168,7 @@ std::vector<Curve> Curves(const TLxCameraInfo& camera, double radius) {
 double CurveRadius(const TLxCameraInfo& camera, const std::optional<Frame>& frame) {
   const double table = LargestTableRadius(camera.distortion);
   if (table > 0.0) return table;
-  double reach = 0.0;
-  if (frame)
-    for (const Point& corner : {frame->min, frame->max, Point{frame->min.x, frame->max.y},
-                                Point{frame->max.x, frame->min.y}})
-      reach = std::max(reach, std::hypot(corner.x - camera.distortion.symmetry_point.x,
-                                         corner.y - camera.distortion.symmetry_point.y));
+  double reach = frame ? FrameReach(*frame, camera.distortion.symmetry_point) : 0.0;
   if (!(reach > 0.0)) reach = camera.focus / 2.0;
   return reach > 0.0 && std::isfinite(reach) ? reach : 1.0;
 }
