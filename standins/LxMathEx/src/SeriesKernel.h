@@ -9,7 +9,8 @@
 // 2. evaluate it in Displacement, with its derivatives under kJacobian;
 // 3. bound its second derivative in the kernel's constructor (Curvature);
 // 4. say in Holds which term sets carry it, and add a set to kTermSets if a
-//    shorter evaluation without it pays.
+//    shorter evaluation without it pays;
+// 5. if it is radial, add its slope to OneToOneDisc::Slope.
 // The dispatch, the selection of a kernel's term set and the tests (which
 // derive their cases from the coefficients) follow without change.
 
@@ -69,7 +70,7 @@ static_assert(kAllTerms.constant && kAllTerms.radial == 7 && kAllTerms.growth &&
 // The disc about the centre inside the first fold of the radial terms
 // R = Σ r[i]·r^(2i) and of a further displacement scale·(x̄, ȳ): r(1 + R + scale)
 // increases up to its radius. The terms that are not radial are left out;
-// where they fold the map first, the solver's det ∂F > 0 test still refuses.
+// where they fold the map first, the solver still accepts only det ∂F > 0.
 struct OneToOneDisc {
   OneToOneDisc(const double (&r)[8], double scale) : fold(FirstFold(Slope(r, scale))) {
     radius2 = fold.radius * fold.radius;

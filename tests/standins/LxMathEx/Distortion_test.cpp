@@ -242,11 +242,14 @@ TEST(FirstFold, FindsTheFirstRadiusWhereTheSlopeStopsBeingPositive) {
       {{0.0, 1.0}, 0.0},
       {{1.0, NAN}, 0.0},
       {{1.0, -INFINITY}, 0.0},
+      // A fold at 1e-100 mm, the root bound at ~1e17 mm: the bisection's
+      // bound stops it short of the fold, at the centre.
+      {{1.0, -1e200, 0, 0, 0, 0, 0, 1e-10}, 0.0},
   };
   for (const auto& c : cases) {
     const lxcu::internal::TFold fold = FirstFold(c.slope);
-    EXPECT_TRUE(fold.converged);
-    // The bracket closes to a few ulps, below the root.
+    EXPECT_EQ(fold.converged, c.slope[1] != -1e200);
+    // The bracket closes to a few ulps.
     if (std::isfinite(c.radius) && c.radius > 0.0)
       EXPECT_NEAR(fold.radius, c.radius, 4e-15 * c.radius) << c.radius;
     else
@@ -369,6 +372,10 @@ TEST(DistortionModels, GiveNaNWhereTheInverseDoesNotExist) {
   EXPECT_TRUE(std::isnan(far.x) && std::isnan(far.y));
   EXPECT_TRUE(std::isnan(points[0].x) && std::isnan(points[0].y) && std::isnan(points[2].y));
   EXPECT_TRUE(std::isfinite(points[1].x));
+  // A table folding from the centre on: r + dr falls from the start.
+  const TRadialDistortion folded({0, 0}, {{10, -15}, {20, 5}}, true);
+  EXPECT_EQ(folded.OneToOneRadius(), 0.0);
+  EXPECT_TRUE(std::isnan(folded.TransformPoint({-3, 4}).y));
 }
 
 TEST(DistortionModels, RefuseArgumentsTheyCannotHold) {

@@ -26,16 +26,17 @@
 // One-to-one region: OneToOneRadius() gives the radius ρ (mm) of the disc
 // |q − c| ≤ ρ on which F is one-to-one, found when the model is built: for
 // the series models the first radius at which r + (radial displacement at r)
-// stops increasing, from their radial terms alone (r³, r⁵, …; for the mixed
-// model also d[2]); for the table models the first radius at which a
-// direction's dr falls by 1 mm per mm or more, exact. +∞ when it never stops.
+// stops increasing, from their radial terms (r³, r⁵, …; for the mixed model
+// also d[2]; the other terms, far smaller in real lenses, are left out); for
+// the table models, exactly, the first radius from which a direction's dr
+// falls by 1 mm per mm or more. +∞ when r + Δr never stops increasing.
 // The inverse gives only preimages within that disc: for a point beyond its
 // image (where a strong barrel distortion folds the map back near the frame
 // corners, and another preimage lies further out) both coordinates are NaN.
 // Close to the rim, where the slope nears 0, the inverse loses accuracy as
 // 1/slope and may give NaN. Real lenses stay well inside the disc over their
 // frame.
-
+//
 // The models are immutable after construction and copy everything they keep,
 // so one object may serve many threads. TransformPoints gives the same points
 // as TransformPoint (to 1e-12 mm), also in place. On processors with FMA the
