@@ -101,6 +101,7 @@ TableKernel::TableKernel(const Vec2& center, const std::vector<double>& angles,
   unfolded_ = FoldSegment(slope_, lo_r_.size(), m);
   one_to_one_radius_ =
       unfolded_ < lo_r_.size() ? lo_r_[unfolded_] : std::numeric_limits<double>::infinity();
+  one_to_one_radius2_ = one_to_one_radius_ * one_to_one_radius_;
 }
 
 std::size_t TableKernel::Segment(double r) const {

@@ -36,7 +36,7 @@ class TableKernel {
 
   bool OneToOneAt(double px, double py) const {
     const double x = px - cx_, y = py - cy_;
-    return x * x + y * y <= one_to_one_radius_ * one_to_one_radius_;
+    return x * x + y * y <= one_to_one_radius2_;
   }
 
   template <bool kJacobian>
@@ -102,6 +102,7 @@ class TableKernel {
   std::vector<double> slope_;
   std::size_t unfolded_;  // the segments before the first that folds
   double one_to_one_radius_;
+  double one_to_one_radius2_;  // mm²
 };
 
 }  // namespace lxcu::internal
