@@ -76,6 +76,29 @@ TEST(CamToMmTransform, MapsTheAcceptancePointsOfEveryExampleCamera) {
   }
 }
 
+// The mixed example's radial terms fold its map at 69.59 mm (the first zero
+// of 1 − 3·2.87e-5 r² + 5·1.13e-8 r⁴ − 7·2.4e-12 r⁶, solved by hand), where
+// r + Δr peaks at 59.39 mm. Points further out have preimages only beyond the
+// fold, on the opposite side, where the inverse used to land.
+TEST(CamToMmTransform, InvertsTheMixedExampleOnlyInsideItsFold) {
+  TLxCameraInfo camera = ExampleCamera("digital-medium-format-mixed.xini");
+  const auto forward = CreateCameraDistortionTransform(camera.distortion, {}, camera.focus);
+  camera.distortion.direction = Dist::dirMmToCam;
+  const auto inverse = CreateCameraDistortionTransform(camera.distortion, {}, camera.focus);
+  const auto camera_inverse = CreateCamToMmTransform(camera);
+  // The bracket of the search; the hand value has two decimals.
+  EXPECT_NEAR(dynamic_cast<const TMixedDistortion&>(*inverse).OneToOneRadius(), 69.59, 0.005);
+  for (const P p : {P{60, 60}, P{-60, 60}, P{60, -60}, P{-60, -60}, P{60, 0}, P{0, -60}}) {
+    const P q = camera_inverse->TransformPoint(p);
+    EXPECT_TRUE(std::isnan(q.x) && std::isnan(q.y)) << p.x << ", " << p.y << " -> " << q.x;
+  }
+  for (const P p : {P{40, 40}, P{-55, 0}, P{0, 50}}) {
+    const P q = forward->TransformPoint(inverse->TransformPoint(p));
+    // The solver's residual bound, 1e-12 mm per mm of |p|: below 1e-10 mm.
+    EXPECT_LE(std::hypot(q.x - p.x, q.y - p.y), 1e-10) << p.x << ", " << p.y;
+  }
+}
+
 TEST(CameraDistortionTransform, PassesTheRecordsValuesCentreFocusAndDirection) {
   Dist d;
   d.symmetry_point = {7, 7};  // never read: the centre is the caller's

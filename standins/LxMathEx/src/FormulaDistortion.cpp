@@ -59,6 +59,10 @@ void TFormulaDistortion::TransformPoints(const vec_t_<double, 2>* in, vec_t_<dou
   lxcu::internal::SeriesPoints(*kernel_, coeffs_.mm_to_cam, in, out, n);
 }
 
+double TFormulaDistortion::OneToOneRadius() const {
+  return kernel_->disc.fold.radius;
+}
+
 std::unique_ptr<TLx2DTransform> TFormulaDistortion::Clone() const {
   return std::make_unique<TFormulaDistortion>(*this);
 }

@@ -2,8 +2,12 @@
 
 // Forward and inverse drivers shared by every model. A kernel K supplies
 //   template <bool kJacobian> Jet Map(double x, double y) const
-// giving F at the absolute point (x, y), mm, and with kJacobian its Jacobian.
-// A centred kernel (see Centred) is inverted about its centre instead. The
+// giving F at the absolute point (x, y), mm, and with kJacobian its Jacobian,
+// and
+//   bool OneToOneAt(double x, double y) const
+// whether the point (x, y), in iteration coordinates (see IterationOrigin),
+// lies in the disc about the centre on which F is one-to-one. A centred
+// kernel (see Centred) is inverted about its centre instead. The
 // block paths run the very operations of the point paths, lane by lane, so
 // both give the same points.
 
@@ -200,9 +204,10 @@ template <class K>
   const double px = p.x - o.x, py = p.y - o.y;
   double qx, qy;
   FirstGuess(k, px, py, qx, qy);
-  for (int i = 0; i < kMaxNewtonIterations; ++i)
-    if (NewtonUpdate(k, px, py, bound, false, qx, qy)) return {qx + o.x, qy + o.y};
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+  for (int i = 0; i < kMaxNewtonIterations; ++i)
+    if (NewtonUpdate(k, px, py, bound, false, qx, qy))
+      return k.OneToOneAt(qx, qy) ? Vec2{qx + o.x, qy + o.y} : Vec2{kNaN, kNaN};
   return {kNaN, kNaN};
 }
 
@@ -244,7 +249,8 @@ template <bool kFirst, class K>
 // Inverts kBlock points: every lane iterates until its chunk is accepted,
 // and the block ends when all are; an accepted lane no longer moves, so each
 // point ends where the point path stops. The block is read whole before any
-// of it is written, so `in` may equal `out`.
+// of it is written, so `in` may equal `out`. A preimage beyond the fold, where
+// F is no longer one-to-one, is refused as the point path refuses it.
 template <class K>
 [[gnu::always_inline]] inline void InverseBlock(const K& k, const Vec2* in, Vec2* out) {
   alignas(64) double px[kBlock], py[kBlock], qx[kBlock], qy[kBlock], bound[kBlock];
@@ -269,7 +275,8 @@ template <class K>
   }
   constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
   for (std::size_t j = 0; j < kBlock; ++j)
-    out[j] = done[j] ? Vec2{qx[j] + o.x, qy[j] + o.y} : Vec2{kNaN, kNaN};
+    out[j] =
+        done[j] && k.OneToOneAt(qx[j], qy[j]) ? Vec2{qx[j] + o.x, qy[j] + o.y} : Vec2{kNaN, kNaN};
 }
 
 // Blocks read the points in place and write the results in place; the reads

@@ -89,6 +89,10 @@ void TMixedDistortion::TransformPoints(const vec_t_<double, 2>* in, vec_t_<doubl
     lxcu::internal::SeriesPoints(kernel_->core, mm_to_cam_, in, out, n);
 }
 
+double TMixedDistortion::OneToOneRadius() const {
+  return kernel_->disc.fold.radius;
+}
+
 std::unique_ptr<TLx2DTransform> TMixedDistortion::Clone() const {
   return std::make_unique<TMixedDistortion>(*this);
 }
@@ -123,6 +127,10 @@ vec_t_<double, 2> TPolynomialDistortion::TransformPoint(const vec_t_<double, 2>&
 void TPolynomialDistortion::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
                                             std::size_t n) const {
   lxcu::internal::SeriesPoints(*kernel_, mm_to_cam_, in, out, n);
+}
+
+double TPolynomialDistortion::OneToOneRadius() const {
+  return kernel_->disc.fold.radius;
 }
 
 std::unique_ptr<TLx2DTransform> TPolynomialDistortion::Clone() const {

@@ -9,7 +9,8 @@
 // 2. evaluate it in Displacement, with its derivatives under kJacobian;
 // 3. bound its second derivative in the kernel's constructor (Curvature);
 // 4. say in Holds which term sets carry it, and add a set to kTermSets if a
-//    shorter evaluation without it pays.
+//    shorter evaluation without it pays;
+// 5. if it is radial, add its slope to OneToOneDisc::Slope.
 // The dispatch, the selection of a kernel's term set and the tests (which
 // derive their cases from the coefficients) follow without change.
 
@@ -17,6 +18,7 @@
 #include <cstddef>
 #include <iterator>
 
+#include "Fold.h"
 #include "Newton.h"
 
 namespace lxcu::internal {
@@ -65,8 +67,33 @@ inline constexpr SeriesTerms kAllTerms = kTermSets[std::size(kTermSets) - 1];
 static_assert(kAllTerms.constant && kAllTerms.radial == 7 && kAllTerms.growth && kAllTerms.linear,
               "the last term set carries every term, so every kernel has a set");
 
+// The disc about the centre inside the first fold of the radial terms
+// R = Σ r[i]·r^(2i) and of a further displacement scale·(x̄, ȳ): r(1 + R + scale)
+// increases up to its radius. The terms that are not radial are left out;
+// where they fold the map first, the solver still accepts only det ∂F > 0.
+struct OneToOneDisc {
+  OneToOneDisc(const double (&r)[8], double scale) : fold(FirstFold(Slope(r, scale))) {
+    radius2 = fold.radius * fold.radius;
+  }
+
+  // d(r(1 + R + scale))/dr = 1 + scale + Σ (2i + 1)·r[i]·r^(2i).
+  static RadialSlope Slope(const double (&r)[8], double scale) {
+    RadialSlope a;
+    for (std::size_t i = 0; i < a.size(); ++i)
+      a[i] = static_cast<double>(2 * i + 1) * r[i];
+    a[0] += 1.0 + scale;
+    return a;
+  }
+
+  // Whether (x̄, ȳ) lies in the disc, its rim included.
+  [[gnu::always_inline]] bool Holds(double x, double y) const { return x * x + y * y <= radius2; }
+
+  TFold fold;
+  double radius2;  // mm²
+};
+
 struct SeriesKernel : SeriesCoefficients {
-  explicit SeriesKernel(const SeriesCoefficients& c) : SeriesCoefficients(c) {
+  explicit SeriesKernel(const SeriesCoefficients& c) : SeriesCoefficients(c), disc(r, 0.0) {
     for (int i = 0; i < 7; ++i) {
       dr[i] = 2 * (i + 1) * r[i + 1];
       bend[i] = (2 * i + 2) * (2 * i + 3) * std::fabs(r[i + 1]);
@@ -81,6 +108,7 @@ struct SeriesKernel : SeriesCoefficients {
       ++term_set;
   }
 
+  OneToOneDisc disc;
   double dr[7];  // 2·dR/d(r²): dr[i] = 2(i + 1)·r[i + 1]
   // The index in kTermSets of the set evaluated.
   std::size_t term_set = 0;
@@ -199,6 +227,8 @@ struct SeriesShape {
     return k.Displacement<kJacobian, kT, kFused, true>(x, y);
   }
 
+  [[gnu::always_inline]] bool OneToOneAt(double x, double y) const { return k.disc.Holds(x, y); }
+
   [[gnu::always_inline]] double Curvature(double x, double y, double reach) const {
     return k.Curvature<kT, kFused>(std::fabs(x) + std::fabs(y) + reach);
   }
@@ -240,7 +270,8 @@ struct MixedTerms {
 };
 
 struct MixedKernel : MixedTerms {
-  MixedKernel(const SeriesCoefficients& c, const MixedTerms& terms) : MixedTerms(terms), core(c) {
+  MixedKernel(const SeriesCoefficients& c, const MixedTerms& terms)
+      : MixedTerms(terms), core(c), disc(core.r, scale) {
     bool any = shift_x != 0.0 || shift_y != 0.0 || scale != 0.0;
     for (int i = 0; i < 5; ++i)
       any = any || ex[i] != 0.0 || ey[i] != 0.0;
@@ -261,6 +292,8 @@ struct MixedKernel : MixedTerms {
   }
 
   SeriesKernel core;
+  // The scale term is radial too; with it zero this is the core's disc.
+  OneToOneDisc disc;
   // False when every term beyond the core is zero; the core alone then gives
   // the same bits, faster.
   bool extra_terms;
@@ -285,6 +318,8 @@ struct MixedKernel : MixedTerms {
   [[gnu::always_inline]] Jet CentredMap(double x, double y) const {
     return Evaluate<kJacobian, true>(x, y);
   }
+
+  [[gnu::always_inline]] bool OneToOneAt(double x, double y) const { return disc.Holds(x, y); }
 
   // Δ (or, kCentredMap, (x̄, ȳ) + Δ) at (x̄, ȳ) with its Jacobian.
   template <bool kJacobian, bool kCentredMap>

@@ -70,6 +70,10 @@ void TRadialDistortion::TransformPoints(const vec_t_<double, 2>* in, vec_t_<doub
   MapPoints(*kernel_, mm_to_cam_, in, out, n);
 }
 
+double TRadialDistortion::OneToOneRadius() const {
+  return kernel_->OneToOneRadius();
+}
+
 std::unique_ptr<TLx2DTransform> TRadialDistortion::Clone() const {
   return std::make_unique<TRadialDistortion>(*this);
 }
@@ -84,6 +88,10 @@ vec_t_<double, 2> TDirectedDistortion::TransformPoint(const vec_t_<double, 2>& p
 void TDirectedDistortion::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
                                           std::size_t n) const {
   MapPoints(*kernel_, mm_to_cam_, in, out, n);
+}
+
+double TDirectedDistortion::OneToOneRadius() const {
+  return kernel_->OneToOneRadius();
 }
 
 std::unique_ptr<TLx2DTransform> TDirectedDistortion::Clone() const {

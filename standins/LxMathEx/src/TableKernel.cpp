@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <limits>
 #include <numbers>
 #include <numeric>
 
@@ -48,6 +49,16 @@ std::size_t CountBelow(const std::vector<double>& values, double x, Less less) {
   return n;
 }
 
+// The index of the first segment that does not increase r + D in every one of
+// its m directions (a slope that is not a number counts as such), or the
+// number of segments.
+std::size_t FoldSegment(const std::vector<double>& slope, std::size_t segments, std::size_t m) {
+  for (std::size_t s = 0; s < segments; ++s)
+    for (std::size_t j = 0; j < m; ++j)
+      if (!(slope[s * m + j] > -1.0)) return s;
+  return segments;
+}
+
 }  // namespace
 
 TableKernel::TableKernel(const Vec2& center, const std::vector<double>& angles,
@@ -87,6 +98,10 @@ TableKernel::TableKernel(const Vec2& center, const std::vector<double>& angles,
     }
     prev_r = r;
   }
+  unfolded_ = FoldSegment(slope_, lo_r_.size(), m);
+  one_to_one_radius_ =
+      unfolded_ < lo_r_.size() ? lo_r_[unfolded_] : std::numeric_limits<double>::infinity();
+  one_to_one_radius2_ = one_to_one_radius_ * one_to_one_radius_;
 }
 
 std::size_t TableKernel::Segment(double r) const {
@@ -103,12 +118,13 @@ Vec2 TableKernel::Guess(double px, double py) const {
   const auto between = [&](const std::vector<double>& v, std::size_t s) {
     return v[s * m + sec.j0] + sec.w * (v[s * m + sec.j1] - v[s * m + sec.j0]);
   };
-  // First segment whose upper end reaches t, else the last one; counted
-  // without branches, as in Segment().
+  // First segment whose upper end reaches t, else the last one, among those
+  // before the fold, where r + D grows; counted without branches, as in
+  // Segment().
   std::size_t lo = 0;
-  for (std::size_t s = 0; s < hi_r_.size(); ++s)
+  for (std::size_t s = 0; s < unfolded_; ++s)
     lo += hi_r_[s] + between(hi_v_, s) < t ? 1 : 0;
-  if (lo == hi_r_.size()) lo = hi_r_.size() - 1;
+  if (lo == unfolded_ && lo > 0) --lo;
   const double r = lo_r_[lo] + (t - lo_r_[lo] - between(lo_v_, lo)) / (1.0 + between(slope_, lo));
   return {cx_ + x * (r / t), cy_ + y * (r / t)};
 }

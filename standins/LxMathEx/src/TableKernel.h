@@ -22,10 +22,22 @@ class TableKernel {
 
   // The preimage of p solved along its own direction, where F moves points:
   // there r + D is piecewise linear in r, so the segment that reaches |p − c|
-  // (found assuming that r + D grows) gives it exactly. Newton's
+  // (searched for inside the fold, where r + D grows) gives it exactly. Newton's
   // method only has to confirm it; from a poor guess it can cycle between
   // segments.
   Vec2 Guess(double px, double py) const;
+
+  // Δ is radial, so F maps each ray from the centre onto itself, and F is
+  // one-to-one on the disc along whose every ray r + D increases: up to the
+  // first segment where D's slope in some direction is −1 or less (the slope
+  // between directions is interpolated from theirs). mm; +∞ without such a
+  // segment, the last one extending to any radius.
+  double OneToOneRadius() const { return one_to_one_radius_; }
+
+  bool OneToOneAt(double px, double py) const {
+    const double x = px - cx_, y = py - cy_;
+    return x * x + y * y <= one_to_one_radius2_;
+  }
 
   template <bool kJacobian>
   Jet Map(double px, double py) const {
@@ -88,6 +100,9 @@ class TableKernel {
   std::vector<double> lo_v_;
   std::vector<double> hi_v_;  // per direction, the value at the row
   std::vector<double> slope_;
+  std::size_t unfolded_;  // the segments before the first that folds
+  double one_to_one_radius_;
+  double one_to_one_radius2_;  // mm²
 };
 
 }  // namespace lxcu::internal

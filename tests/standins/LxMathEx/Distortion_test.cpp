@@ -2,10 +2,12 @@
 #include <LxMathEx/SeriesDistortion.h>
 #include <LxMathEx/TableDistortion.h>
 
+#include "Fold.h"
 #include "Variants.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <memory>
 #include <numbers>
@@ -41,7 +43,8 @@ P Formula(const TDistCoeff& c, const P& p) {
 }
 
 // Each trait builds its model with realistic (~50 µm at the corner) or strong
-// (several mm) distortion, in either direction. The formula model evaluates
+// (several mm) distortion, in either direction, and with a barrel distortion
+// that folds the map back between 50 and 60 mm (Folded). The formula model evaluates
 // shorter term sets by shorter code, so it comes twice: realistic k1, k2, p1,
 // p2 or the affine terms too; strong k1–k3, p1, p2 or every term.
 template <bool kShort>
@@ -56,6 +59,12 @@ struct FormulaModel {
     if (strong) c.k4 = 1e-19, c.k5 = -1e-23, c.p3 = 1e-5, c.p4 = -1e-9;
     return std::make_unique<TFormulaDistortion>(c);
   }
+  static TFormulaDistortion Folded(bool mm_to_cam) {
+    TDistCoeff c{.center = {0.3, -0.2}, .k1 = -1e-4, .k2 = -2e-9, .p1 = 2e-6, .p2 = -1.5e-6};
+    if (!kShort) c.k3 = 1e-13, c.p3 = 1e-5, c.b1 = 1e-4, c.a2 = 2e-5;
+    c.mm_to_cam = mm_to_cam;
+    return TFormulaDistortion(c);
+  }
 };
 
 struct RadialModel {
@@ -65,42 +74,60 @@ struct RadialModel {
       items.push_back({r, (strong ? 1.2e-5 : 1.5e-7) * r * r * r});
     return std::make_unique<TRadialDistortion>(P{-0.4, 0.25}, items, mm_to_cam);
   }
+  static TRadialDistortion Folded(bool mm_to_cam) {
+    std::vector<TRadialTableItem> items;
+    for (double r = 10; r <= 80; r += 10)
+      items.push_back({r, -1e-4 * r * r * r});  // slope −1.27 from 60 mm
+    return TRadialDistortion(P{-0.4, 0.25}, items, mm_to_cam);
+  }
 };
 
 struct DirectedModel {
-  static std::unique_ptr<TLx2DTransform> Make(bool strong, bool mm_to_cam) {
+  static TDirectedData Data(double k) {
     TDirectedData d{{0.1, 0.2}, {kPi / 2, 3 * kPi / 2, kPi, 0.0, 3 * kPi / 4, 7 * kPi / 4}, {}};
     for (double r = 10; r <= 80; r += 10) {
       d.items.push_back({r, {}});
       for (double a : d.angles)
-        d.items.back().values.push_back((strong ? -1.2e-5 : -1.5e-7) * r * r * r *
-                                        (1.0 + 0.2 * std::cos(a)));
+        d.items.back().values.push_back(k * r * r * r * (1.0 + 0.2 * std::cos(a)));
     }
-    return std::make_unique<TDirectedDistortion>(d, mm_to_cam);
+    return d;
+  }
+  static std::unique_ptr<TLx2DTransform> Make(bool strong, bool mm_to_cam) {
+    return std::make_unique<TDirectedDistortion>(Data(strong ? -1.2e-5 : -1.5e-7), mm_to_cam);
+  }
+  static TDirectedDistortion Folded(bool mm_to_cam) {
+    return TDirectedDistortion(Data(-1e-4), mm_to_cam);  // slope −1.09 along +x from 50 mm
   }
 };
 
 struct MixedModel {
-  static std::unique_ptr<TLx2DTransform> Make(bool strong, bool mm_to_cam) {
-    const double s = strong ? 50.0 : 1.0;
+  // s scales the terms beyond the formula's and k1.
+  static TMixedDistortion Build(double s, double k1, bool mm_to_cam) {
     const double a[7] = {1e-4, -5e-5, s * 1e-5, s * -2e-5, s * 1e-5, s * 3e-5, s * -1e-5};
     const double b[7] = {2e-5, 3e-5, s * -1e-5, s * 2e-5, s * 1e-5, s * -2e-5, s * 1e-5};
     const double c[7] = {s * 1e-5, s * -2e-5, s * 1e-5, 0.0, s * -1e-5, s * 2e-5, s * 1e-5};
-    const double K[3] = {s * -1.2e-7, 3e-12, -1e-16};
+    const double K[3] = {k1, 3e-12, -1e-16};
     const double Pc[2] = {s * 2e-6, -1.5e-6};
-    return std::make_unique<TMixedDistortion>(P{0.3, -0.1}, 100.0, a, b, c, K, Pc, 1e-4, -2e-4,
-                                              3e-4, mm_to_cam);
+    return TMixedDistortion(P{0.3, -0.1}, 100.0, a, b, c, K, Pc, 1e-4, -2e-4, 3e-4, mm_to_cam);
   }
+  static std::unique_ptr<TLx2DTransform> Make(bool strong, bool mm_to_cam) {
+    const double s = strong ? 50.0 : 1.0;
+    return std::make_unique<TMixedDistortion>(Build(s, s * -1.2e-7, mm_to_cam));
+  }
+  static TMixedDistortion Folded(bool mm_to_cam) { return Build(1.0, -1e-4, mm_to_cam); }
 };
 
 struct PolynomialModel {
+  static TPolynomialDistortion Build(double s, double k1, bool mm_to_cam) {
+    const double K[8] = {1e-4, k1, s * 3e-5, -1e-6, 1e-7, -1e-8, 1e-9, -1e-10};
+    const double Pc[4] = {s * 2e-4, s * -1.5e-4, 1e-1, -1e-2};
+    return TPolynomialDistortion(P{-0.2, 0.1}, 100.0, K, Pc, 1e-4, -2e-4, mm_to_cam);
+  }
   static std::unique_ptr<TLx2DTransform> Make(bool strong, bool mm_to_cam) {
     const double s = strong ? 50.0 : 1.0;
-    const double K[8] = {1e-4, s * -1.2e-3, s * 3e-5, -1e-6, 1e-7, -1e-8, 1e-9, -1e-10};
-    const double Pc[4] = {s * 2e-4, s * -1.5e-4, 1e-1, -1e-2};
-    return std::make_unique<TPolynomialDistortion>(P{-0.2, 0.1}, 100.0, K, Pc, 1e-4, -2e-4,
-                                                   mm_to_cam);
+    return std::make_unique<TPolynomialDistortion>(Build(s, s * -1.2e-3, mm_to_cam));
   }
+  static TPolynomialDistortion Folded(bool mm_to_cam) { return Build(1.0, -1.0, mm_to_cam); }
 };
 
 template <class Model>
@@ -149,6 +176,85 @@ TYPED_TEST(DistortionModel, InvertsItselfAndMapsAlikeInEveryPathAndInstructionSe
     }
   }
   AllowVariantsFrom(kVariants[0].set);
+}
+
+// Where F folds back, the inverse gives only the preimage inside the fold:
+// the points of a ray up to 0.99·ρ come back, in every path and instruction
+// set, and points beyond the image of the rim, whose only preimages lie past
+// the fold (through the centre, on the opposite ray), give NaN.
+TYPED_TEST(DistortionModel, InvertsInsideItsOneToOneDiscAndGivesNaNBeyondIt) {
+  using namespace lxcu::internal;
+  const auto forward = TypeParam::Folded(false), inverse = TypeParam::Folded(true);
+  const double rho = forward.OneToOneRadius();
+  ASSERT_TRUE(rho >= 50.0 && rho <= 60.0) << rho;
+  ASSERT_EQ(inverse.OneToOneRadius(), rho);
+  const P c = forward.Center();
+  std::vector<P> inside, images, beyond;
+  double rim = 0.0;  // the largest |F(q) − c| over the rim
+  for (int k = 0; k < 16; ++k) {
+    const P u{std::cos((k + 0.3) * kPi / 8), std::sin((k + 0.3) * kPi / 8)};
+    rim = std::max(rim, Dist(forward.TransformPoint(c + u * rho), c));
+    for (double t = 0.03; t < 0.995; t += 0.03)
+      inside.push_back(c + u * (t * rho));
+  }
+  for (int k = 0; k < 16; ++k)
+    for (double s : {1.02, 1.5, 3.0})
+      beyond.push_back(c + P{std::cos(k * kPi / 8), std::sin(k * kPi / 8)} * (s * rim));
+  for (const P& q : inside)
+    images.push_back(forward.TransformPoint(q));
+  for (const TVariant& variant : kVariants) {
+    if (!variant.supported()) continue;
+    AllowVariantsFrom(variant.set);
+    SCOPED_TRACE(variant.name);
+    for (auto [points, folded] : {std::pair{images, false}, std::pair{beyond, true}}) {
+      std::vector<P> batch(points.size());
+      inverse.TransformPoints(points.data(), batch.data(), points.size());
+      for (std::size_t i = 0; i < points.size(); ++i) {
+        const P q = inverse.TransformPoint(points[i]);
+        ASSERT_EQ(std::isnan(q.x), folded) << points[i].x << ", " << points[i].y;
+        if (folded) {
+          ASSERT_TRUE(std::isnan(batch[i].x) && std::isnan(batch[i].y) && std::isnan(q.y));
+        } else {
+          ASSERT_EQ(batch[i], q);
+          // The solver's residual, mostly near rounding (~1e-14 mm), over the
+          // slope of F, which falls to ~0.02 at 0.99·ρ: within 1e-12 mm per mm.
+          ASSERT_LE(Dist(q, inside[i]), 1e-12 * std::max(1.0, Dist(inside[i], c)))
+              << inside[i].x << ", " << inside[i].y;
+        }
+      }
+    }
+  }
+  AllowVariantsFrom(kVariants[0].set);
+}
+
+TEST(FirstFold, FindsTheFirstRadiusWhereTheSlopeStopsBeingPositive) {
+  using lxcu::internal::FirstFold;
+  constexpr double kInf = INFINITY;
+  const struct {
+    lxcu::internal::RadialSlope slope;
+    double radius;  // mm
+  } cases[] = {
+      {{1.0, -3e-4}, std::sqrt(1.0 / 3e-4)},
+      {{1.0, -0.0125, 2.5e-5}, 10.0},  // (1 − r²/100)(1 − r²/400)
+      {{1.0, 0, 0, 0, 0, 0, 0, -1e-20}, std::pow(1e20, 1.0 / 14)},
+      {{1.0, -1e-4, 1e-6}, kInf},  // a minimum above 0
+      {{1.0, 2e-4, 1e-9}, kInf},
+      {{0.0, 1.0}, 0.0},
+      {{1.0, NAN}, 0.0},
+      {{1.0, -INFINITY}, 0.0},
+      // A fold at 1e-100 mm, the root bound at ~1e17 mm: the bisection's
+      // bound stops it short of the fold, at the centre.
+      {{1.0, -1e200, 0, 0, 0, 0, 0, 1e-10}, 0.0},
+  };
+  for (const auto& c : cases) {
+    const lxcu::internal::TFold fold = FirstFold(c.slope);
+    EXPECT_EQ(fold.converged, c.slope[1] != -1e200);
+    // The bracket closes to a few ulps.
+    if (std::isfinite(c.radius) && c.radius > 0.0)
+      EXPECT_NEAR(fold.radius, c.radius, 4e-15 * c.radius) << c.radius;
+    else
+      EXPECT_EQ(fold.radius, c.radius);
+  }
 }
 
 TEST(SeriesModels, MapByTheFormulaOfTheirTermsInEveryTermSet) {
@@ -266,6 +372,10 @@ TEST(DistortionModels, GiveNaNWhereTheInverseDoesNotExist) {
   EXPECT_TRUE(std::isnan(far.x) && std::isnan(far.y));
   EXPECT_TRUE(std::isnan(points[0].x) && std::isnan(points[0].y) && std::isnan(points[2].y));
   EXPECT_TRUE(std::isfinite(points[1].x));
+  // A table folding from the centre on: r + dr falls from the start.
+  const TRadialDistortion folded({0, 0}, {{10, -15}, {20, 5}}, true);
+  EXPECT_EQ(folded.OneToOneRadius(), 0.0);
+  EXPECT_TRUE(std::isnan(folded.TransformPoint({-3, 4}).y));
 }
 
 TEST(DistortionModels, RefuseArgumentsTheyCannotHold) {

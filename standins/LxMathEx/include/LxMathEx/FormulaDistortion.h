@@ -23,11 +23,19 @@
 // orientation (det ∂F/∂q > 0); where none is reached within a fixed number
 // of iterations, both coordinates are NaN.
 //
-// Invertible region: F is one-to-one on the region about c in which the
-// Jacobian determinant of F stays positive, which for a mostly radial
-// distortion is the disc in which r + (radial displacement at r) still grows
-// with r. Real lenses stay well inside it over their frame; beyond it the
-// inverse gives NaN or the preimage on the orientation-preserving side.
+// One-to-one region: OneToOneRadius() gives the radius ρ (mm) of the disc
+// |q − c| ≤ ρ on which F is one-to-one, found when the model is built: for
+// the series models the first radius at which r + (radial displacement at r)
+// stops increasing, from their radial terms (r³, r⁵, …; for the mixed model
+// also d[2]; the other terms, far smaller in real lenses, are left out); for
+// the table models, exactly, the first radius from which a direction's dr
+// falls by 1 mm per mm or more. +∞ when r + Δr never stops increasing.
+// The inverse gives only preimages within that disc: for a point beyond its
+// image (where a strong barrel distortion folds the map back near the frame
+// corners, and another preimage lies further out) both coordinates are NaN.
+// Close to the rim, where the slope nears 0, the inverse loses accuracy as
+// 1/slope and may give NaN. Real lenses stay well inside the disc over their
+// frame.
 //
 // The models are immutable after construction and copy everything they keep,
 // so one object may serve many threads. TransformPoints gives the same points
@@ -66,7 +74,8 @@ struct TDistCoeff {
 //   Δx = x̄·R + (p1·(r² + 2x̄²) + 2·p2·x̄ȳ)·T + b1·x̄ + b2·ȳ,
 //   Δy = ȳ·R + (2·p1·x̄ȳ + p2·(r² + 2ȳ²))·T + a1·x̄ + a2·ȳ.
 // The radial displacement at radius r is thus k1 r³ + k2 r⁵ + …; with k1 < 0
-// (barrel) the inverse exists while 1 + 3 k1 r² + 5 k2 r⁴ + … > 0.
+// (barrel) the inverse exists while 1 + 3 k1 r² + 5 k2 r⁴ + … > 0, which
+// sets OneToOneRadius().
 class LXMATHEX_API TFormulaDistortion final : public TLx2DTransform {
  public:
   explicit TFormulaDistortion(const TDistCoeff& coeffs);
@@ -83,6 +92,8 @@ class LXMATHEX_API TFormulaDistortion final : public TLx2DTransform {
   bool MmToCam() const { return coeffs_.mm_to_cam; }
   // Everything the model was built from, as given.
   const TDistCoeff& Coeffs() const { return coeffs_; }
+  // The radius (mm) about Center() within which F is one-to-one (see above).
+  double OneToOneRadius() const;
 
  private:
   TDistCoeff coeffs_;

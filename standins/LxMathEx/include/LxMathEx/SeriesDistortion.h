@@ -11,7 +11,8 @@
 // Series models that carry the focal length f (mm). Their higher terms are
 // polynomials in u = x̄/f, v = ȳ/f scaled by f, so those coefficients are
 // dimensionless. Directions, units and the invertible region: see
-// <LxMathEx/FormulaDistortion.h>. A zero coefficient contributes nothing even
+// <LxMathEx/FormulaDistortion.h>, which OneToOneRadius() below refers to
+// too. A zero coefficient contributes nothing even
 // when f is 0; a non-zero scaled coefficient with f = 0 makes the map NaN.
 
 namespace lxcu::internal {
@@ -21,6 +22,7 @@ struct MixedKernel;
 // The mixed model. Its formula part uses K, P, a[0], a[1], b[0], b[1] exactly
 // as the formula model uses k1–k3, p1, p2, b1, b2, a1, a2 (dimensional, not
 // scaled by f); with every other coefficient zero it is that formula model.
+// Its one-to-one radius comes from K and d[2], the radial terms.
 // With the monomials M = (u², uv, v², u²v, uv²) and Mc = (u, v, u², uv, v², u²v, uv²):
 //   Δx = formula part + f·Σ a[2+i]·M[i] + x̄·Σ c[j]·Mc[j] + f·d[0] + d[2]·x̄,
 //   Δy = formula part + f·Σ b[2+i]·M[i] + ȳ·Σ c[j]·Mc[j] + f·d[1] + d[2]·ȳ.
@@ -43,6 +45,8 @@ class LXMATHEX_API TMixedDistortion final : public TLx2DTransform {
   const vec_t_<double, 2>& Center() const { return center_; }
   bool MmToCam() const { return mm_to_cam_; }
   double Focus() const { return focus_; }  // mm
+  // The radius (mm) about Center() within which F is one-to-one.
+  double OneToOneRadius() const;
   const std::array<double, 7>& A() const { return a_; }
   const std::array<double, 7>& B() const { return b_; }
   const std::array<double, 7>& C() const { return c_; }
@@ -83,6 +87,8 @@ class LXMATHEX_API TPolynomialDistortion final : public TLx2DTransform {
   const vec_t_<double, 2>& Center() const { return center_; }
   bool MmToCam() const { return mm_to_cam_; }
   double Focus() const { return focus_; }  // mm
+  // The radius (mm) about Center() within which F is one-to-one.
+  double OneToOneRadius() const;
   const std::array<double, 8>& K() const { return k_; }
   const std::array<double, 4>& P() const { return p_; }
   const std::array<double, 2>& B() const { return b_; }

@@ -18,9 +18,9 @@
 // radius the one stored last counts, and rows whose radius is not a finite
 // number > 0 are left out. Without rows the model is the identity.
 //
-// Invertible where r + dr grows with r in every direction, that is where each
-// segment's slope stays above −1 (and, for direction tables, the change
-// between directions is moderate).
+// One-to-one (OneToOneRadius()) where r + dr grows with r in every direction,
+// that is up to the first segment whose slope is −1 or less in a direction;
+// the displacement is radial, so each ray maps onto itself.
 
 namespace lxcu::internal {
 class TableKernel;
@@ -47,6 +47,8 @@ class LXMATHEX_API TRadialDistortion final : public TLx2DTransform {
   bool MmToCam() const { return mm_to_cam_; }
   // The rows as given.
   const std::vector<TRadialTableItem>& Items() const { return items_; }
+  // The radius (mm) about Center() within which F is one-to-one.
+  double OneToOneRadius() const;
 
  private:
   vec_t_<double, 2> center_;
@@ -90,6 +92,8 @@ class LXMATHEX_API TDirectedDistortion final : public TLx2DTransform {
   bool MmToCam() const { return mm_to_cam_; }
   // Everything the model was built from, as given.
   const TDirectedData& Data() const { return data_; }
+  // The radius (mm) about Center() within which F is one-to-one.
+  double OneToOneRadius() const;
 
  private:
   TDirectedData data_;
