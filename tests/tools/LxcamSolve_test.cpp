@@ -3,9 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <charconv>
 #include <cmath>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -18,7 +16,6 @@ namespace {
 
 using namespace lxcam_test;
 using testing::HasSubstr;
-using Point = vec_t_<double, 2>;
 
 const std::string kScan = kExamples + "film-usgs-report-formula.xini";
 const std::string kScanMeas = kExamples + "film-usgs-report-formula.meas.xini";
@@ -31,28 +28,6 @@ Record Load(const std::string& text, const char* section) {
   Record record;
   record.LoadE(&reader);
   return record;
-}
-
-std::string PointsText(const std::vector<Point>& points) {
-  std::string text;
-  char buf[64];
-  for (const Point& p : points) {
-    text.append(buf, std::to_chars(buf, buf + sizeof buf, p.x).ptr) += ' ';
-    text.append(buf, std::to_chars(buf, buf + sizeof buf, p.y).ptr) += '\n';
-  }
-  return text;
-}
-
-std::vector<Point> ParsePoints(const std::string& text) {
-  std::vector<Point> points;
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) {
-    Point p;
-    const char* end = line.data() + line.size();
-    std::from_chars(std::from_chars(line.data(), end, p.x).ptr + 1, end, p.y);
-    points.push_back(p);
-  }
-  return points;
 }
 
 // A measurement document of fiducial marks at `pixels`, numbered from 1.

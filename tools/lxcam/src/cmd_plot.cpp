@@ -390,6 +390,16 @@ constexpr const char* kStyle =
     "markerHeight=\"5\" orient=\"auto\"><path d=\"M0,0 L10,5 L0,10 z\" fill=\"#1f4e9c\"/>"
     "</marker></defs>\n";
 
+// The opening of a picture: the SVG element, its style and a white ground.
+std::string SvgHead() {
+  return ssprintf(
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%g\" height=\"%g\" "
+             "viewBox=\"0 0 %g %g\">\n",
+             kWidth, kHeight, kWidth, kHeight) +
+         kStyle + "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+}
+
 // The marks' residuals in the camera frame (µm along the camera axes), drawn
 // as arrows from the marks' camera positions, exaggerated by a round factor.
 constexpr Box kResidualBox{250, 80, 500, 370};
@@ -449,13 +459,7 @@ std::string ResidualPanel(const TLxIntOrSolution& solution) {
 
 std::string PlotSvg(const TLxCameraInfo& camera) {
   const std::optional<Frame> frame = CameraFrame(camera);
-  std::string out = ssprintf(
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%g\" height=\"%g\" "
-      "viewBox=\"0 0 %g %g\">\n",
-      kWidth, kHeight, kWidth, kHeight);
-  out += kStyle;
-  out += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  std::string out = SvgHead();
   const std::string name = camera.name.empty() ? "Camera" : camera.name;
   std::string model = "distortion type " + DistortionTypeName(camera.distortion.type);
   if (camera.distortion.type != dtNone)
@@ -473,13 +477,7 @@ std::string PlotSvg(const TLxCameraInfo& camera) {
 }
 
 std::string ResidualPlotSvg(const TLxCameraInfo& camera, const TLxIntOrSolution& solution) {
-  std::string out = ssprintf(
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%g\" height=\"%g\" "
-      "viewBox=\"0 0 %g %g\">\n",
-      kWidth, kHeight, kWidth, kHeight);
-  out += kStyle;
-  out += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  std::string out = SvgHead();
   const std::string name = camera.name.empty() ? "Camera" : camera.name;
   out +=
       Text(kWidth / 2, 32,

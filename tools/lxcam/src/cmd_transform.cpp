@@ -274,7 +274,8 @@ struct TransformArgs {
 var_a_legacy::var_a<TLx2DTransform*> ChosenTransform(const TransformArgs& args,
                                                      const TLxCameraInfo& camera) {
   if (args.meas.empty() && !args.from_pixels)
-    return args.inverse ? CreateMmToPixTransform(camera, TLxIntOrSolution{})  // pixels = camera mm
+    // The identity solution takes camera mm for pixels: the inverse of CamToMm.
+    return args.inverse ? CreateMmToPixTransform(camera, TLxIntOrSolution{})
                         : CreateCamToMmTransform(camera);
   TLxIntOrMeas meas;
   if (args.from_pixels) {
