@@ -386,7 +386,8 @@ TEST_F(Lxcam, DemoSaysWhereItsOutputsWent) {
   const std::string converted = Temp("demo/film-fiducials-radial.formula.xini");
   for (const std::string& part :
        {std::string("Aerial film camera 153"), std::string("largest deviation"),
-        std::string("ready"), converted, Temp("demo/film-fiducials-radial.svg")})
+        std::string("ready"), converted, Temp("demo/film-fiducials-radial.svg"),
+        std::string("mirrored          yes")})
     EXPECT_THAT(r.out, HasSubstr(part));
   EXPECT_EQ(LoadCamera(converted).distortion.type, dtFormula);
 }

@@ -152,7 +152,7 @@ Subcommand AddSolveCommand(CLI::App& root) {
   app->add_flag("--force", args->force, "Allow the output to overwrite an input file");
   app->footer(
       "Pixels: x = column, y = row (downwards), the centre of the top-left pixel at (0, 0).\n"
-      "Residuals are corrections to the measured positions, in px and in um along the\n"
+      "Residuals are corrections to the measured positions, in px and in µm along the\n"
       "camera axes. Exit status 0 when solved, 1 when the measurements cannot be solved (the\n"
       "reason goes to standard error, nothing is written), 2 for bad input.");
   return {
