@@ -5,11 +5,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
+
+#include <LxStd/Vec.h>
 
 namespace lxcam_test {
 
@@ -18,10 +22,34 @@ namespace fs = std::filesystem;
 inline const std::string kExamples = LX_EXAMPLES_DIR "/cameras/";
 inline const std::string kFilm = kExamples + "film-fiducials-radial.xini";
 
+using Point = vec_t_<double, 2>;
+
 struct Result {
   int status = -1;
   std::string out, err;
 };
+
+// Points one per line, "x y", as lxcam transform reads and writes them.
+inline std::string PointsText(const std::vector<Point>& points) {
+  std::string text;
+  char buf[64];
+  for (const Point& p : points) {
+    text.append(buf, std::to_chars(buf, buf + sizeof buf, p.x).ptr) += ' ';
+    text.append(buf, std::to_chars(buf, buf + sizeof buf, p.y).ptr) += '\n';
+  }
+  return text;
+}
+inline std::vector<Point> ParsePoints(const std::string& text) {
+  std::vector<Point> points;
+  std::istringstream lines(text);
+  for (std::string line; std::getline(lines, line);) {
+    Point p;
+    const char* end = line.data() + line.size();
+    std::from_chars(std::from_chars(line.data(), end, p.x).ptr + 1, end, p.y);
+    points.push_back(p);
+  }
+  return points;
+}
 
 inline std::string ReadText(const fs::path& path) {
   std::ostringstream text;

@@ -22,7 +22,6 @@ namespace {
 
 using namespace lxcam_test;
 using testing::HasSubstr;
-using Point = vec_t_<double, 2>;
 
 // `text` with its first `from` replaced by `to`.
 std::string Replaced(std::string text, const std::string& from, const std::string& to) {
@@ -35,28 +34,6 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 std::string Fixed(double value, int decimals) {
   char buf[64];
   return {buf, std::to_chars(buf, buf + sizeof buf, value, std::chars_format::fixed, decimals).ptr};
-}
-
-// Points one per line, "x y", as lxcam transform reads and writes them.
-std::string PointsText(const std::vector<Point>& points) {
-  std::string text;
-  char buf[64];
-  for (const Point& p : points) {
-    text.append(buf, std::to_chars(buf, buf + sizeof buf, p.x).ptr) += ' ';
-    text.append(buf, std::to_chars(buf, buf + sizeof buf, p.y).ptr) += '\n';
-  }
-  return text;
-}
-std::vector<Point> ParsePoints(const std::string& text) {
-  std::vector<Point> points;
-  std::istringstream lines(text);
-  for (std::string line; std::getline(lines, line);) {
-    Point p;
-    const char* end = line.data() + line.size();
-    std::from_chars(std::from_chars(line.data(), end, p.x).ptr + 1, end, p.y);
-    points.push_back(p);
-  }
-  return points;
 }
 
 std::vector<std::string> ExampleCameras() {
@@ -542,7 +519,8 @@ TEST_F(Lxcam, DemoSaysWhereItsOutputsWent) {
   const std::string converted = Temp("demo/film-fiducials-radial.formula.xini");
   for (const std::string& part :
        {std::string("Aerial film camera 153"), std::string("largest deviation"),
-        std::string("ready"), converted, Temp("demo/film-fiducials-radial.svg")})
+        std::string("ready"), converted, Temp("demo/film-fiducials-radial.svg"),
+        std::string("mirrored          yes")})
     EXPECT_THAT(r.out, HasSubstr(part));
   EXPECT_EQ(LoadCamera(converted).distortion.type, dtFormula);
 }

@@ -13,6 +13,7 @@
 
 #include <LxCameraUtils/CameraInfo.h>
 #include <LxCameraUtils/IntOrMeas.h>
+#include <LxCameraUtils/IntOrSolution.h>
 
 #include "Common.h"
 #include "Frame.h"
@@ -36,6 +37,7 @@ Subcommand AddLintCommand(CLI::App& root);
 Subcommand AddImportCommand(CLI::App& root);
 Subcommand AddExportCommand(CLI::App& root);
 Subcommand AddCompareCommand(CLI::App& root);
+Subcommand AddSolveCommand(CLI::App& root);
 
 // What convert and scale share: the input camera document and where the
 // changed camera goes. The output is the input document with the camera's
@@ -90,11 +92,23 @@ Conversion ConvertDistortion(const TLxCameraInfo& camera, TDistortionType to, do
 // the frame, what was not carried, and warnings.
 std::string DescribeConversion(const TLxCameraInfo& source, const Conversion& conversion);
 
-// IntOrReady of `meas` against `camera`: true when ready; `report` receives
-// "ready", "ready (warning: ...)" or "not ready: ...".
+// Whether the interior orientation of `meas` can be solved with `camera`:
+// true when IntOrReady says ready and SolveIntOr succeeds. `report` receives
+// the verdict, "ready", "ready (warning: ...)" or "not ready: ...", then a
+// line for each of IntOrReady and SolveIntOr.
 bool CheckReady(const TLxCameraInfo& camera, const TLxIntOrMeas& meas, std::string* report);
+
+// SolveIntOr; when it fails, prints the reason to standard error.
+bool Solve(const TLxCameraInfo& camera, const TLxIntOrMeas& meas, TLxIntOrSolution* solution);
+// The `solve` report of `solution`: transform, scale, rotation, shear,
+// mirroring, residuals per mark, RMS and warnings.
+std::string SolveReport(const TLxIntOrSolution& solution);
+// The `solve --json` object of `solution`, with a line end.
+std::string SolveJson(const TLxIntOrSolution& solution);
 
 // The `plot` picture of `camera` as an SVG document.
 std::string PlotSvg(const TLxCameraInfo& camera);
+// The `plot --meas` picture of `solution`'s residuals as an SVG document.
+std::string ResidualPlotSvg(const TLxCameraInfo& camera, const TLxIntOrSolution& solution);
 
 }  // namespace lxcam

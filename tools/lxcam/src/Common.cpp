@@ -108,6 +108,31 @@ void AppendHex(std::string& out, unsigned char c) {
   out += kHex[c & 0xF];
 }
 
+// A whole document holding `record` as top-level section `section`, in place
+// of that section of `source` (see CameraDocumentText).
+template <class Record>
+std::string RecordDocumentText(const Record& record, const std::string& section,
+                               std::string_view source) {
+  TLxXIniWriter writer;
+  const TLxXIniHandle handle = writer.BeginSectionSE(section);
+  record.SaveE(&writer);
+  writer.EndSection(handle);
+  std::string text = writer.Text();
+  if (source.empty()) return text;
+  const TLxXIniReader reader(source);
+  const auto [begin, end] = reader.TopLevelExtent(reader.FindF(section));
+  if (begin == kXIniAbsent) {
+    const bool ends_line = source.back() == '\n';
+    return std::string(source) + (ends_line ? "" : "\n") + text;
+  }
+  text.pop_back();  // the line end after the section's closing brace stays as it was
+  const std::string_view old = source.substr(begin, end - begin);
+  if (old.find("\r\n") != std::string_view::npos)  // keep a CRLF file CRLF
+    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
+      text.replace(at, 1, "\r\n");
+  return std::string(source.substr(0, begin)) + text + std::string(source.substr(end));
+}
+
 }  // namespace
 
 std::string ReadFileText(const std::string& path) {
@@ -130,30 +155,19 @@ TLxCameraInfo LoadCamera(const std::string& path, const std::string& section, st
   return LoadRecord<TLxCameraInfo>(path, section, RecordKind::kCamera, source);
 }
 
-TLxIntOrMeas LoadMeasurements(const std::string& path, const std::string& section) {
-  return LoadRecord<TLxIntOrMeas>(path, section, RecordKind::kMeasurements, nullptr);
+TLxIntOrMeas LoadMeasurements(const std::string& path, const std::string& section,
+                              std::string* source) {
+  return LoadRecord<TLxIntOrMeas>(path, section, RecordKind::kMeasurements, source);
 }
 
 std::string CameraDocumentText(const TLxCameraInfo& camera, const std::string& section,
                                std::string_view source) {
-  TLxXIniWriter writer;
-  const TLxXIniHandle handle = writer.BeginSectionSE(section);
-  camera.SaveE(&writer);
-  writer.EndSection(handle);
-  std::string text = writer.Text();
-  if (source.empty()) return text;
-  const TLxXIniReader reader(source);
-  const auto [begin, end] = reader.TopLevelExtent(reader.FindF(section));
-  if (begin == kXIniAbsent) {
-    const bool ends_line = source.back() == '\n';
-    return std::string(source) + (ends_line ? "" : "\n") + text;
-  }
-  text.pop_back();  // the line end after the section's closing brace stays as it was
-  const std::string_view old = source.substr(begin, end - begin);
-  if (old.find("\r\n") != std::string_view::npos)  // keep a CRLF file CRLF
-    for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 2))
-      text.replace(at, 1, "\r\n");
-  return std::string(source.substr(0, begin)) + text + std::string(source.substr(end));
+  return RecordDocumentText(camera, section, source);
+}
+
+std::string MeasDocumentText(const TLxIntOrMeas& meas, const std::string& section,
+                             std::string_view source) {
+  return RecordDocumentText(meas, section, source);
 }
 
 bool IsStdout(const std::string& path) {

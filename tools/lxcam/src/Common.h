@@ -20,7 +20,7 @@
 namespace lxcam {
 
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitNotReady = 1;  // `check`: the measurements cannot be solved
+inline constexpr int kExitNotReady = 1;  // the measurements cannot be solved
 inline constexpr int kExitBadInput = 2;  // missing or malformed file, bad section or option
 
 inline constexpr const char* kCameraSection = "camera";
@@ -47,7 +47,8 @@ bool& AllowNonFinite();
 // line. `source` receives the document's text.
 TLxCameraInfo LoadCamera(const std::string& path, const std::string& section,
                          std::string* source = nullptr);
-TLxIntOrMeas LoadMeasurements(const std::string& path, const std::string& section);
+TLxIntOrMeas LoadMeasurements(const std::string& path, const std::string& section,
+                              std::string* source = nullptr);
 
 // A whole document holding `camera` as top-level section `section`. Given the
 // text of the `source` document, that document with its first top-level entry
@@ -55,6 +56,9 @@ TLxIntOrMeas LoadMeasurements(const std::string& path, const std::string& sectio
 // byte for byte.
 std::string CameraDocumentText(const TLxCameraInfo& camera, const std::string& section,
                                std::string_view source = {});
+// The same for measurements.
+std::string MeasDocumentText(const TLxIntOrMeas& meas, const std::string& section,
+                             std::string_view source = {});
 
 // True for the output name that means standard output: empty or "-".
 bool IsStdout(const std::string& path);

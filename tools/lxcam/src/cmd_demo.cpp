@@ -12,6 +12,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* kExample = "film-fiducials-radial";
+constexpr const char* kScanExample = "film-usgs-report-formula";  // a camera with a scan's marks
 
 void Step(int number, const std::string& command) {
   std::printf("\n== %d. lxcam %s\n", number, command.c_str());
@@ -45,6 +46,14 @@ int RunDemo(const std::string& examples, const std::string& out_dir) {
   Step(4, "plot " + camera_file + " -o " + plot);
   WriteOutput(plot, PlotSvg(camera));
 
+  const std::string scan = (fs::path(examples) / "cameras" / kScanExample).string();
+  Step(5, "solve " + scan + ".xini " + scan + ".meas.xini");
+  TLxIntOrSolution solution;
+  if (!Solve(LoadCamera(scan + ".xini", kCameraSection),
+             LoadMeasurements(scan + ".meas.xini", kMeasSection), &solution))
+    return kExitNotReady;
+  std::fputs(SolveReport(solution).c_str(), stdout);
+
   std::printf("\nOutputs:\n  converted camera  %s\n  distortion plot   %s (open it in a browser)\n",
               converted.c_str(), plot.c_str());
   return kExitOk;
@@ -59,7 +68,7 @@ Subcommand AddDemoCommand(CLI::App& root) {
   };
   auto args = std::make_shared<Args>();
   CLI::App* app = root.add_subcommand(
-      "demo", "Shows info, convert, check and plot on the bundled example camera");
+      "demo", "Shows info, convert, check, plot and solve on the bundled example cameras");
   app->add_option("--examples", args->examples, "Folder of the bundled examples")
       ->capture_default_str();
   app->add_option("--out", args->out, "Folder for the converted camera and the plot")

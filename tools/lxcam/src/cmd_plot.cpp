@@ -385,17 +385,76 @@ constexpr const char* kStyle =
     "markerHeight=\"5\" orient=\"auto\"><path d=\"M0,0 L10,5 L0,10 z\" fill=\"#1f4e9c\"/>"
     "</marker></defs>\n";
 
+// The opening of a picture: the SVG element, its style and a white ground.
+std::string SvgHead() {
+  return ssprintf(
+             "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+             "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%g\" height=\"%g\" "
+             "viewBox=\"0 0 %g %g\">\n",
+             kWidth, kHeight, kWidth, kHeight) +
+         kStyle + "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+}
+
+// The marks' residuals in the camera frame (µm along the camera axes), drawn
+// as arrows from the marks' camera positions, exaggerated by a round factor.
+constexpr Box kResidualBox{250, 80, 500, 370};
+constexpr double kLongestResidualOfFrame = 0.12;  // the longest arrow, of the frame's side
+
+std::string ResidualPanel(const TLxIntOrSolution& solution) {
+  Point lo{HUGE_VAL, HUGE_VAL}, hi{-HUGE_VAL, -HUGE_VAL};
+  double longest_mm = 0.0;
+  for (const TIntOrMark& m : solution.marks) {
+    lo = {std::min(lo.x, m.coords_cam.x), std::min(lo.y, m.coords_cam.y)};
+    hi = {std::max(hi.x, m.coords_cam.x), std::max(hi.y, m.coords_cam.y)};
+    longest_mm = std::max(longest_mm, std::hypot(m.residual_um.x, m.residual_um.y) / 1000.0);
+  }
+  const double side = std::max({hi.x - lo.x, hi.y - lo.y, 1.0});
+  const Point pad{side * 0.15, side * 0.15};
+  const Frame frame{lo - pad, hi + pad, "the marks' extent"};
+  const double fw = frame.max.x - frame.min.x, fh = frame.max.y - frame.min.y;
+  const Box& outer = kResidualBox;
+  const double scale = std::min(outer.width / fw, outer.height / fh);  // px per mm
+  const Box box{outer.left + (outer.width - fw * scale) / 2,
+                outer.top + (outer.height - fh * scale) / 2, fw * scale, fh * scale};
+  const auto X = [&](double x) { return box.left + (x - frame.min.x) * scale; };
+  const auto Y = [&](double y) { return box.bottom() - (y - frame.min.y) * scale; };
+
+  std::string out = Axes(box, frame.min.x, frame.max.x, frame.min.y, frame.max.y, "camera x [mm]",
+                         "camera y [mm]");
+  const double factor =
+      longest_mm > 0.0 ? NiceFloor(kLongestResidualOfFrame * side / longest_mm) : 0.0;
+  for (const TIntOrMark& m : solution.marks) {
+    const double x = X(m.coords_cam.x), y = Y(m.coords_cam.y);
+    out += ssprintf("<circle class=\"mark\" cx=\"%s\" cy=\"%s\" r=\"4\"/>\n", C(x).c_str(),
+                    C(y).c_str());
+    out += Text(x + 8, y - 8, std::to_string(m.index), "start");
+    const Point tip = m.coords_cam + m.residual_um * (factor / 1000.0);
+    if (factor > 0.0) out += Arrow(x, y, X(tip.x), Y(tip.y));
+  }
+  const double caption_y = outer.bottom() + 62;
+  if (factor == 0.0)
+    return out + Text(outer.left + outer.width / 2, caption_y,
+                      solution.marks.empty() ? "no marks: the transform comes from the camera"
+                                             : "no residuals: the transform is built from the "
+                                               "marks, not fitted");
+  const double px_per_mm = factor * scale;
+  double reference_mm = NiceFloor(longest_mm);
+  if (reference_mm * px_per_mm < kArrowHeadPx + kMinScaleShaftPx)
+    reference_mm = NiceCeil((kArrowHeadPx + kMinScaleShaftPx) / px_per_mm);
+  const double rx = outer.left, ry = caption_y - 4;
+  out += Arrow(rx, ry, rx + reference_mm * px_per_mm, ry);
+  return out + Text(rx + reference_mm * px_per_mm + 10, caption_y,
+                    Num(reference_mm * 1000.0) + " µm; arrows exaggerated " + Num(factor) +
+                        " times; RMS " + Fixed(solution.rms_px, 3) +
+                        " px = " + Fixed(solution.rms_um, 2) + " µm",
+                    "start");
+}
+
 }  // namespace
 
 std::string PlotSvg(const TLxCameraInfo& camera) {
   const std::optional<Frame> frame = CameraFrame(camera);
-  std::string out = ssprintf(
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%g\" height=\"%g\" "
-      "viewBox=\"0 0 %g %g\">\n",
-      kWidth, kHeight, kWidth, kHeight);
-  out += kStyle;
-  out += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
+  std::string out = SvgHead();
   const std::string name = camera.name.empty() ? "Camera" : camera.name;
   std::string model = "distortion type " + DistortionTypeName(camera.distortion.type);
   if (camera.distortion.type != dtNone)
@@ -412,11 +471,30 @@ std::string PlotSvg(const TLxCameraInfo& camera) {
   return out + "</svg>\n";
 }
 
+std::string ResidualPlotSvg(const TLxCameraInfo& camera, const TLxIntOrSolution& solution) {
+  std::string out = SvgHead();
+  const std::string name = camera.name.empty() ? "Camera" : camera.name;
+  out +=
+      Text(kWidth / 2, 32,
+           name + ": residuals of the interior orientation (" +
+               TransformTypeToUserText(solution.transform_type) + ", redundancy " +
+               std::to_string(solution.redundancy) + (solution.mirrored ? ", mirrored scan)" : ")"),
+           "middle", " class=\"title\"");
+  out += ResidualPanel(solution);
+  out += Text(kWidth / 2, kHeight - 10,
+              "Residual: the correction to a measured mark, in the camera frame; green circles: "
+              "marks at their camera positions",
+              "middle", " style=\"fill:#666\"");
+  return out + "</svg>\n";
+}
+
 Subcommand AddPlotCommand(CLI::App& root) {
   struct Args {
     std::string file;
     std::string output;
     std::string section = kCameraSection;
+    std::string meas;
+    std::string meas_section = kMeasSection;
     bool force = false;
   };
   auto args = std::make_shared<Args>();
@@ -427,6 +505,12 @@ Subcommand AddPlotCommand(CLI::App& root) {
   app->add_option("--section", args->section, "Top-level section holding the camera")
       ->capture_default_str();
   app->add_flag("--force", args->force, "Allow the output to overwrite the input file");
+  app->add_option("--meas", args->meas,
+                  "Draw instead the residuals of this image's measurements, solved as "
+                  "\"lxcam solve\" does");
+  app->add_option("--meas-section", args->meas_section,
+                  "Top-level section holding the measurements")
+      ->capture_default_str();
   app->footer(
       std::string(
           "Shows the correction: what the camera-to-mm transform adds to a camera point\n"
@@ -435,12 +519,20 @@ Subcommand AddPlotCommand(CLI::App& root) {
           "curve per direction for directed tables, else averaged over 16 directions; up to\n"
           "the largest table radius, else the frame's farthest corner. Right: correction\n"
           "arrows over the frame, exaggerated by the factor stated under them, with the\n"
-          "largest correction over the same grid as info uses.\n") +
+          "largest correction over the same grid as info uses. With --meas: the residuals\n"
+          "of the image's solved interior orientation as arrows at the marks' camera\n"
+          "positions, exaggerated as stated beside the scale arrow (exit status 1 when the\n"
+          "measurements cannot be solved).\n") +
       kFrameHelp);
   return {app, [args] {
-            RefuseToOverwriteInputs(args->output, {args->file}, args->force);
+            RefuseToOverwriteInputs(args->output, {args->file, args->meas}, args->force);
             const TLxCameraInfo camera = LoadCamera(args->file, args->section);
-            WriteOutput(args->output, PlotSvg(camera));
+            TLxIntOrSolution solution;
+            if (!args->meas.empty() &&
+                !Solve(camera, LoadMeasurements(args->meas, args->meas_section), &solution))
+              return kExitNotReady;
+            WriteOutput(args->output,
+                        args->meas.empty() ? PlotSvg(camera) : ResidualPlotSvg(camera, solution));
             if (!IsStdout(args->output)) std::printf("wrote %s\n", args->output.c_str());
             return kExitOk;
           }};

@@ -1,4 +1,5 @@
-// lxcam transform: streams points through the camera-to-mm transform.
+// lxcam transform: streams points through the camera-to-mm transform, an
+// image's pixel-to-mm transform, or their inverses.
 //
 // Input is read in large chunks, parsed with from_chars, mapped in blocks
 // through the batch path and written with to_chars, so that millions of
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include <LxCameraUtils/CameraGeometry.h>
+#include <LxCameraUtils/IntOrSolution.h>
 
 #include "Commands.h"
 #include "Common.h"
@@ -254,21 +256,53 @@ void Stream(std::FILE* in, const std::string& name, PointStreamer& streamer) {
   }
 }
 
+struct TransformArgs {
+  std::string file;
+  std::string points = "-";
+  std::string output = "-";
+  std::string section = kCameraSection;
+  std::string meas;
+  std::string meas_section = kMeasSection;
+  bool inverse = false;
+  bool from_pixels = false;
+  bool force = false;
+};
+
+// The image's pixels → mm about the principal point (or back) for --meas and
+// --from-pixels, else camera mm → mm (or back); empty when the measurements
+// cannot be solved (the reason went to standard error).
+var_a_legacy::var_a<TLx2DTransform*> ChosenTransform(const TransformArgs& args,
+                                                     const TLxCameraInfo& camera) {
+  if (args.meas.empty() && !args.from_pixels)
+    // The identity solution takes camera mm for pixels: the inverse of CamToMm.
+    return args.inverse ? CreateMmToPixTransform(camera, TLxIntOrSolution{})
+                        : CreateCamToMmTransform(camera);
+  TLxIntOrMeas meas;
+  if (args.from_pixels) {
+    if (camera.type != ctDigital)
+      throw InputError(args.file + ": --from-pixels needs a Digital camera, not " +
+                       CameraTypeName(camera.type) + "; give the image's measurements with --meas");
+    meas.camera_type = ctDigital;
+    meas.rotation = cr0;  // the image as the sensor reads it out
+  } else {
+    meas = LoadMeasurements(args.meas, args.meas_section);
+  }
+  TLxIntOrSolution solution;
+  if (!Solve(camera, meas, &solution)) return {};
+  for (const std::string& warning : solution.warnings)
+    std::fprintf(stderr, "lxcam: warning: %s\n", warning.c_str());
+  return args.inverse ? CreateMmToPixTransform(camera, solution)
+                      : CreatePixToMmTransform(camera, solution);
+}
+
 }  // namespace
 
 Subcommand AddTransformCommand(CLI::App& root) {
-  struct Args {
-    std::string file;
-    std::string points = "-";
-    std::string output = "-";
-    std::string section = kCameraSection;
-    bool force = false;
-  };
-  auto args = std::make_shared<Args>();
+  auto args = std::make_shared<TransformArgs>();
   CLI::App* app = root.add_subcommand(
       "transform",
-      "Maps points from camera coordinates (mm) to millimetres about the principal "
-      "point, corrected for distortion");
+      "Maps points from camera coordinates (mm), or from an image's pixels, to millimetres "
+      "about the principal point, corrected for distortion, or back");
   app->add_option("FILE", args->file, "Camera document")->required();
   app->add_option("POINTS", args->points, "Points, \"x y\" per line (\"-\": standard input)")
       ->capture_default_str();
@@ -276,6 +310,20 @@ Subcommand AddTransformCommand(CLI::App& root) {
       ->capture_default_str();
   app->add_option("--section", args->section, "Top-level section holding the camera")
       ->capture_default_str();
+  CLI::Option* meas =
+      app->add_option("--meas", args->meas,
+                      "Measurement document of the image: the points are its pixels, solved "
+                      "as \"lxcam solve\" does");
+  app->add_option("--meas-section", args->meas_section,
+                  "Top-level section holding the measurements")
+      ->capture_default_str();
+  app->add_flag("--from-pixels", args->from_pixels,
+                "The points are pixels of a Digital camera's unrotated image, placed by the "
+                "camera's pixel size, sensor and origin")
+      ->excludes(meas);
+  app->add_flag("--inverse", args->inverse,
+                "The other way: mm about the principal point to pixels (with --meas or "
+                "--from-pixels) or to camera mm");
   app->add_flag("--force", args->force, "Allow the output to overwrite an input file");
   app->footer(
       "Each input line holds x and y, or a point id and x and y, separated by blanks or a\n"
@@ -285,20 +333,24 @@ Subcommand AddTransformCommand(CLI::App& root) {
       "is nan or infinite, or one without a finite image stops the run with its line number\n"
       "(exit status 2); --allow-nan passes such points through. A file named by -o is\n"
       "replaced only when every point was written; standard output has the points before\n"
-      "the failing line.");
-  return {app, [args] {
-            const TLxCameraInfo camera = LoadCamera(args->file, args->section);
-            RefuseToOverwriteInputs(args->output, {args->file, args->points}, args->force);
-            const auto transform = CreateCamToMmTransform(camera);
-            const std::string name = IsStdout(args->points) ? "<stdin>" : args->points;
-            const File in = OpenInput(args->points);
-            OutputFile out(args->output);
-            PointStreamer streamer(*transform, out, name);
-            Stream(in.get(), name, streamer);
-            streamer.Flush();
-            out.Commit();
-            return kExitOk;
-          }};
+      "the failing line. Pixels: x = column, y = row (downwards), the centre of the top-left\n"
+      "pixel at (0, 0). Measurements that cannot be solved stop the run with exit status 1.\n"
+      "Inverse maps hold points to 1e-9 px (or mm), nan where they do not converge.");
+  return {
+      app, [args] {
+        const TLxCameraInfo camera = LoadCamera(args->file, args->section);
+        RefuseToOverwriteInputs(args->output, {args->file, args->points, args->meas}, args->force);
+        const auto transform = ChosenTransform(*args, camera);
+        if (!transform) return kExitNotReady;
+        const std::string name = IsStdout(args->points) ? "<stdin>" : args->points;
+        const File in = OpenInput(args->points);
+        OutputFile out(args->output);
+        PointStreamer streamer(*transform, out, name);
+        Stream(in.get(), name, streamer);
+        streamer.Flush();
+        out.Commit();
+        return kExitOk;
+      }};
 }
 
 }  // namespace lxcam

@@ -42,13 +42,14 @@ int main(int argc, char** argv) {
       "through and a link is followed; a file is replaced only once complete, keeping its\n"
       "permissions and owner. \"lxcam lint\" reports what is wrong or suspicious in documents.\n"
       "Run \"lxcam COMMAND --help\" for a command's options; docs/user-guide.md explains the\n"
-      "frames, directions and models. Exit status: 0 ok, 1 measurements not ready (check),\n"
-      "2 bad input.");
+      "frames, directions and models. Exit status: 0 ok, 1 measurements that cannot be\n"
+      "solved (check, solve, transform --meas), 2 bad input.");
   const std::vector<Subcommand> commands = {
       AddInfoCommand(app),   AddTransformCommand(app), AddConvertCommand(app),
       AddScaleCommand(app),  AddCheckCommand(app),     AddNewCommand(app),
       AddPlotCommand(app),   AddDemoCommand(app),      AddLintCommand(app),
-      AddImportCommand(app), AddExportCommand(app),    AddCompareCommand(app)};
+      AddImportCommand(app), AddExportCommand(app),    AddCompareCommand(app),
+      AddSolveCommand(app)};
   if (const char* unknown = UnknownCommand(argc, argv, commands)) {
     std::string names;
     for (const Subcommand& command : commands)
