@@ -24,7 +24,7 @@ import lxcamerautils as lx
 
 POINTS = 1_000_000
 REPEATS = 10  # per turn; the best time of each side counts
-TURNS = 3
+TURNS = 5
 CALLS = 200_000
 
 
