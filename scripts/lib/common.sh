@@ -6,9 +6,11 @@ LX_ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 # exchange library: XML, YAML and JSON parsers, and Eigen for its fits.
 LX_DEMO_PACKAGES=(cmake ninja-build g++ libcli11-dev libpugixml-dev libyaml-cpp-dev nlohmann-json3-dev
   libeigen3-dev)
-# What the tests, benchmarks and their stages need besides (scripts/test).
+# What the tests, benchmarks and their stages need besides (scripts/test),
+# with the Python package built against Debian's interpreter and tested there.
 LX_TEST_PACKAGES=(libgtest-dev libgmock-dev libbenchmark-dev rapidjson-dev libopencv-dev
-  clang libclang-rt-14-dev clang-format gcovr locales libxml2-utils)
+  clang libclang-rt-14-dev clang-format gcovr locales libxml2-utils
+  python3-dev pybind11-dev python3-numpy python3-pytest)
 LX_PACKAGES=("${LX_DEMO_PACKAGES[@]}" "${LX_TEST_PACKAGES[@]}")
 
 # lx_install_packages [PACKAGE...]: installs those of the packages (all of
