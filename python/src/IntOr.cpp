@@ -4,6 +4,7 @@
 
 #include <LxCameraUtils/IntOrMeas.h>
 #include <LxCameraUtils/IntOrSolution.h>
+#include <LxCameraUtils/lxcu/IntOr.h>
 
 #include "Casters.h"
 #include "Errors.h"
@@ -53,6 +54,17 @@ void BindIntOr(py::module_& m) {
       "Whether the interior orientation can be solved (IntOrCheck): verify, then the rotation, "
       "enough marks and a usable scan resolution. A fiducial measurement that misses some of "
       "the camera's marks passes with a warning.");
+
+  measurements.def(
+      "can_solve",
+      [](const TLxIntOrMeas& self, const TLxCameraInfo& camera) {
+        const lxcu::IntOrCheck c = lxcu::CanSolve(camera, self);
+        return Check(c.ready, c.ready ? c.warning : c.error);
+      },
+      py::arg("camera"),
+      "int_or_ready, then what it leaves to solve_int_or (IntOrCheck): cross marks numbered "
+      "1 to 4 once each, and enough distinct fiducials for transform_type (2 similarity, "
+      "3 affine, 4 projective).");
 
   m.def("solve_int_or", &Solve, py::arg("camera"), py::arg("meas"),
         R"(Solves the interior orientation of the image measured in `meas` (Measurements),

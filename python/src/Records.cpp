@@ -9,6 +9,7 @@
 
 #include <pybind11/operators.h>
 
+#include <LxCameraUtils/CameraFrame.h>
 #include <LxCameraUtils/CameraGeometry.h>
 #include <LxCameraUtils/IntOrSolution.h>
 #include <LxStd/XIni.h>
@@ -207,6 +208,14 @@ Transform MakeTransform(var_a_legacy::var_a<TLx2DTransform*> holder, std::string
   return Transform{std::move(holder), std::move(kind), {}};
 }
 
+// cam_to_mm and mm_to_cam of `camera`, each the other's inverse.
+Transform CameraTransform(std::shared_ptr<const TLxCameraInfo> camera, bool to_mm) {
+  Transform t = to_mm ? MakeTransform(CreateCamToMmTransform(*camera), "cam_to_mm")
+                      : MakeTransform(CreateMmToCamTransform(*camera), "mm_to_cam");
+  t.inverse = [camera, to_mm] { return CameraTransform(camera, !to_mm); };
+  return t;
+}
+
 // pix_to_mm and mm_to_pix of `camera` and `solution`, each the other's inverse.
 Transform PixelTransform(std::shared_ptr<const std::pair<TLxCameraInfo, TLxIntOrSolution>> inputs,
                          bool to_mm) {
@@ -272,11 +281,30 @@ whatever the type. Lengths are mm of camera coordinates (x right, y up).)",
       .def(
           "cam_to_mm",
           [](const TLxCameraInfo& c) {
-            return MakeTransform(CreateCamToMmTransform(c), "cam_to_mm");
+            return CameraTransform(std::make_shared<const TLxCameraInfo>(c), true);
           },
           "The transform from camera coordinates (mm) to mm about the principal point, corrected "
           "for lens distortion: p ↦ D(p − principal_point). Reads principal_point, focus and "
-          "distortion; the record may change afterwards without affecting it.")
+          "distortion; the record may change afterwards without affecting it. Its inverse() is "
+          "mm_to_cam.")
+      .def(
+          "mm_to_cam",
+          [](const TLxCameraInfo& c) {
+            return CameraTransform(std::make_shared<const TLxCameraInfo>(c), false);
+          },
+          "The inverse of cam_to_mm, from mm about the principal point back to camera "
+          "coordinates (mm); NaN beyond the radius where the distortion stops being one-to-one.")
+      .def(
+          "frame",
+          [](const TLxCameraInfo& c) {
+            const TLxCameraFrame f = GetCameraFrame(c);
+            if (f.rule == frNone) return py::object(py::none());
+            return py::object(py::make_tuple(f.lower, f.upper));
+          },
+          "The picture area that lxcam info and plot look at, as (lower, upper) corners in "
+          "camera coordinates (mm, y up): the fiducials' extent, the sensor, a square inside the "
+          "distortion table or of half-side focus/2, the first that applies; None when none "
+          "does.")
       .def(
           "pix_to_mm",
           [](const TLxCameraInfo& c, const TLxIntOrSolution& s) {

@@ -80,8 +80,8 @@ def test_exchange_errors_carry_the_line():
 def test_refused_solutions_and_fits_say_why():
     camera = lx.Camera.load(CAMERA_FILES[0])
     meas = lx.Measurements(camera_type=camera.type)
-    check = meas.int_or_ready(camera)
-    assert not check and check.error
+    for check in (meas.int_or_ready(camera), meas.can_solve(camera)):
+        assert not check and check.error
     with pytest.raises(lx.IntOrError):
         lx.solve_int_or(camera, meas)
     with pytest.raises(lx.FitError):

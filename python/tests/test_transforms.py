@@ -135,3 +135,17 @@ def test_transforms_without_inverse_say_so():
     with pytest.raises(NotImplementedError, match="distortion"):
         camera.distortion.transform(focus=camera.focus).inverse()
     assert lx.Distortion().transform() is None
+
+
+def test_camera_transforms_are_each_others_inverse_inside_the_frame():
+    for path in CAMERA_FILES:
+        camera = lx.Camera.load(path)
+        cam_to_mm = camera.cam_to_mm()
+        mm_to_cam = cam_to_mm.inverse()
+        assert (mm_to_cam.kind, mm_to_cam.inverse().kind) == ("mm_to_cam", "cam_to_mm")
+        lower, upper = camera.frame()
+        xs = np.linspace(lower.x, upper.x, 7)
+        ys = np.linspace(lower.y, upper.y, 5)
+        cam = np.array([[x, y] for x in xs for y in ys])
+        # the inverse converges to 1e-12 mm; the frames reach ~150 mm, so allow rounding of that size
+        np.testing.assert_allclose(camera.mm_to_cam()(cam_to_mm(cam)), cam, rtol=0, atol=1e-10)

@@ -13,7 +13,7 @@ from conftest import CAMERA_FILES, EXAMPLES
 def test_solutions_agree_with_their_marks_and_residuals(solved):
     camera, meas, solution = solved
     assert isinstance(solution, lx.IntOrSolution)
-    assert meas.int_or_ready(camera).ok and meas.verify(camera)
+    assert meas.int_or_ready(camera).ok and meas.can_solve(camera).ok and meas.verify(camera)
     for mark in solution.marks:
         residual = np.subtract(solution.cam_to_pix.apply(mark.coords_cam), mark.coords_pix)
         np.testing.assert_allclose(residual, mark.residual_pix, atol=1e-9)
