@@ -29,14 +29,18 @@ struct Result {
   std::string out, err;
 };
 
+// The shortest text that reads back to `value`, with a decimal point whatever
+// the locale (the german stage runs under a decimal comma).
+inline std::string Number(double value) {
+  char buf[64];
+  return std::string(buf, std::to_chars(buf, buf + sizeof buf, value).ptr);
+}
+
 // Points one per line, "x y", as lxcam transform reads and writes them.
 inline std::string PointsText(const std::vector<Point>& points) {
   std::string text;
-  char buf[64];
-  for (const Point& p : points) {
-    text.append(buf, std::to_chars(buf, buf + sizeof buf, p.x).ptr) += ' ';
-    text.append(buf, std::to_chars(buf, buf + sizeof buf, p.y).ptr) += '\n';
-  }
+  for (const Point& p : points)
+    text += Number(p.x) + ' ' + Number(p.y) + '\n';
   return text;
 }
 inline std::vector<Point> ParsePoints(const std::string& text) {

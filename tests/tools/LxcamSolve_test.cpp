@@ -34,9 +34,8 @@ Record Load(const std::string& text, const char* section) {
 std::string FiducialMeas(const std::vector<Point>& pixels) {
   std::string text = "int_or_meas {\n  camera_type = \"Fiducials\"\n  points {\n";
   for (std::size_t i = 0; i < pixels.size(); ++i)
-    text += "    { index = " + std::to_string(i + 1) +
-            ", coords_pix { x = " + std::to_string(pixels[i].x) +
-            ", y = " + std::to_string(pixels[i].y) + " } }\n";
+    text += "    { index = " + std::to_string(i + 1) + ", coords_pix { x = " + Number(pixels[i].x) +
+            ", y = " + Number(pixels[i].y) + " } }\n";
   return text + "  }\n  rotation = \"\"\n  transform_type = \"Affine\"\n}\n";
 }
 
