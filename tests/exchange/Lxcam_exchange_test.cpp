@@ -1,55 +1,21 @@
 // lxcam import, export and compare as a user runs them.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <nlohmann/json.hpp>
 
+#include "LxcamRun.h"
+
 namespace {
 
 namespace fs = std::filesystem;
+using lxcam_test::Result;
 
 const std::string kInterop = LX_INTEROP_DIR;
 
-struct Result {
-  int status = -1;
-  std::string out, err;
-};
-
-class LxcamExchange : public testing::Test {
- protected:
-  void SetUp() override {
-    dir_ = fs::temp_directory_path() / ("lxcam-exchange-" + std::to_string(::getpid()));
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string Temp(const std::string& name) const { return (dir_ / name).string(); }
-
-  Result Run(const std::string& args) const {
-    const std::string command =
-        std::string("'") + LXCAM_PATH + "' " + args + " 2>'" + Temp("stderr") + "'";
-    Result result;
-    std::FILE* pipe = ::popen(command.c_str(), "r");
-    char buf[4096];
-    for (std::size_t n; (n = std::fread(buf, 1, sizeof buf, pipe)) > 0;)
-      result.out.append(buf, n);
-    const int status = ::pclose(pipe);
-    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    std::ostringstream err;
-    err << std::ifstream(Temp("stderr")).rdbuf();
-    result.err = err.str();
-    return result;
-  }
-
-  fs::path dir_;
-};
+class LxcamExchange : public lxcam_test::Lxcam {};
 
 TEST_F(LxcamExchange, ImportsExportsAndComparesBackToTheFile) {
   const std::string sample = kInterop + "/colmap/render2loc-5cams_FULL_OPENCV_cameras.txt";
