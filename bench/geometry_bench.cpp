@@ -20,8 +20,9 @@
 
 #include <benchmark/benchmark.h>
 
+#include "BenchTiming.h"
+
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <memory>
@@ -133,20 +134,9 @@ double MaxResidual(int i, const std::vector<P>& q, const std::vector<P>& p) {
   return worst;
 }
 
-void SetRate(benchmark::State& state) {
-  state.counters["ns_per_point"] =
-      benchmark::Counter(static_cast<double>(state.iterations()) * kPoints * 1e-9,
-                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
-}
-
-// Runs `run`, kPoints points each time, and reports ns per point.
 template <class Run>
 void PerPoint(benchmark::State& state, Run run) {
-  for (auto _ : state) {
-    run();
-    benchmark::ClobberMemory();
-  }
-  SetRate(state);
+  lxbench::PerPoint(state, kPoints, run);
 }
 
 // One batch of `t`, and one plain copy, from `in` to `out`.
@@ -206,32 +196,9 @@ void BM_InverseBatchRaster(benchmark::State& state) {
   Batch(state, true, RasterPoints());
 }
 
-// Runs `reference` and then `subject` in every iteration, so that both meet
-// the same load. Reports the median and upper quartile of the subject's time
-// over the reference's, per pair, and the median time of each, ns/point.
 template <class Reference, class Subject>
 void InTurns(benchmark::State& state, Reference reference, Subject subject) {
-  std::vector<double> reference_ns, subject_ns, ratios;
-  const auto time = [](auto& run, std::vector<double>& ns) {
-    const auto start = std::chrono::steady_clock::now();
-    run();
-    benchmark::ClobberMemory();
-    const std::chrono::duration<double, std::nano> took = std::chrono::steady_clock::now() - start;
-    ns.push_back(took.count() / kPoints);
-  };
-  for (auto _ : state) {
-    time(reference, reference_ns);
-    time(subject, subject_ns);
-    ratios.push_back(subject_ns.back() / reference_ns.back());
-  }
-  const auto quantile = [](std::vector<double> v, std::size_t num, std::size_t den) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() * num / den];
-  };
-  state.counters["ratio_median"] = quantile(ratios, 1, 2);
-  state.counters["ratio_q3"] = quantile(ratios, 3, 4);
-  state.counters["reference_ns_per_point"] = quantile(reference_ns, 1, 2);
-  state.counters["subject_ns_per_point"] = quantile(subject_ns, 1, 2);
+  lxbench::InTurns(state, kPoints, reference, subject);
 }
 
 // The inverse batch of case range(0) against its forward batch, over `in`.
