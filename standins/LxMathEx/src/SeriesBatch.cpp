@@ -1,5 +1,6 @@
 #include "SeriesBatch.h"
 
+#include "TableBatch.h"
 #include "Variants.h"
 
 namespace lxcu::internal {
@@ -89,6 +90,7 @@ void AllowVariantsFrom(TInstructionSet set) {
   g_variant_entry<BatchJob<SeriesKernel>>.store(nullptr);
   g_variant_entry<BatchJob<MixedKernel>>.store(nullptr);
   g_variant_entry<SeriesPointJob>.store(nullptr);
+  ResetTableVariants();
 }
 
 }  // namespace lxcu::internal

@@ -5,27 +5,12 @@
 
 #include <LxStd/ssprintf.h>
 
+#include "TableBatch.h"
 #include "TableKernel.h"
 
 using lxcu::internal::TableKernel;
 
 namespace {
-
-// Table lookups and atan2 do not vectorise; the batch path is the point path
-// without the virtual call.
-void MapPoints(const TableKernel& k, bool inverse, const vec_t_<double, 2>* in,
-               vec_t_<double, 2>* out, std::size_t n) {
-  if (inverse)
-    for (std::size_t i = 0; i < n; ++i)
-      out[i] = lxcu::internal::InversePoint(k, in[i]);
-  else
-    for (std::size_t i = 0; i < n; ++i)
-      out[i] = lxcu::internal::ForwardPoint(k, in[i]);
-}
-
-vec_t_<double, 2> MapPoint(const TableKernel& k, bool inverse, const vec_t_<double, 2>& p) {
-  return inverse ? lxcu::internal::InversePoint(k, p) : lxcu::internal::ForwardPoint(k, p);
-}
 
 std::shared_ptr<const TableKernel> RadialKernel(const vec_t_<double, 2>& center,
                                                 const std::vector<TRadialTableItem>& items) {
@@ -62,12 +47,12 @@ TRadialDistortion::TRadialDistortion(const vec_t_<double, 2>& center,
     : center_(center), items_(items), mm_to_cam_(mm_to_cam), kernel_(RadialKernel(center, items)) {}
 
 vec_t_<double, 2> TRadialDistortion::TransformPoint(const vec_t_<double, 2>& p) const {
-  return MapPoint(*kernel_, mm_to_cam_, p);
+  return lxcu::internal::TablePoint(*kernel_, mm_to_cam_, p);
 }
 
 void TRadialDistortion::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
                                         std::size_t n) const {
-  MapPoints(*kernel_, mm_to_cam_, in, out, n);
+  lxcu::internal::TablePoints(*kernel_, mm_to_cam_, in, out, n);
 }
 
 double TRadialDistortion::OneToOneRadius() const {
@@ -82,12 +67,12 @@ TDirectedDistortion::TDirectedDistortion(const TDirectedData& data, bool mm_to_c
     : data_(data), mm_to_cam_(mm_to_cam), kernel_(DirectedKernel(data)) {}
 
 vec_t_<double, 2> TDirectedDistortion::TransformPoint(const vec_t_<double, 2>& p) const {
-  return MapPoint(*kernel_, mm_to_cam_, p);
+  return lxcu::internal::TablePoint(*kernel_, mm_to_cam_, p);
 }
 
 void TDirectedDistortion::TransformPoints(const vec_t_<double, 2>* in, vec_t_<double, 2>* out,
                                           std::size_t n) const {
-  MapPoints(*kernel_, mm_to_cam_, in, out, n);
+  lxcu::internal::TablePoints(*kernel_, mm_to_cam_, in, out, n);
 }
 
 double TDirectedDistortion::OneToOneRadius() const {

@@ -1,8 +1,6 @@
 #include "TableKernel.h"
 
 #include <algorithm>
-#include <functional>
-#include <limits>
 #include <numbers>
 #include <numeric>
 
@@ -11,6 +9,11 @@ namespace lxcu::internal {
 namespace {
 
 constexpr double kTwoPi = 2.0 * std::numbers::pi;
+constexpr double kInf = std::numeric_limits<double>::infinity();
+// Directions this close to even spacing, rad, are taken as evenly spaced:
+// the weight between two of them then moves by at most 1e-12 / their
+// spacing, and Δ by that share of their difference.
+constexpr double kEvenTolerance = 1e-12;
 
 double NormalizedAngle(double a) {
   double t = std::fmod(a, kTwoPi);
@@ -33,20 +36,19 @@ std::vector<std::size_t> OrderLastWins(const std::vector<double>& keys) {
   return kept;
 }
 
-// How many of the ascending `values` satisfy less(value, x). A branch-free
-// count for the short tables of real lenses, where a bisection's mispredicted
-// branches cost more; bisection for long ones. 0 for NaN.
-template <class Less>
-std::size_t CountBelow(const std::vector<double>& values, double x, Less less) {
-  constexpr std::size_t kCountLimit = 32;
-  if (values.size() > kCountLimit)
-    return static_cast<std::size_t>(
-        std::partition_point(values.begin(), values.end(), [&](double v) { return less(v, x); }) -
-        values.begin());
-  std::size_t n = 0;
-  for (double v : values)
-    n += less(v, x) ? 1 : 0;
-  return n;
+// The rows with a place on the radius axis (finite radius > 0), in order;
+// they are picked before ordering, so that the sort never sees a NaN.
+std::vector<std::size_t> OrderedRows(const std::vector<double>& radii) {
+  std::vector<std::size_t> usable;
+  for (std::size_t i = 0; i < radii.size(); ++i)
+    if (std::isfinite(radii[i]) && radii[i] > 0.0) usable.push_back(i);
+  std::vector<double> usable_r(usable.size());
+  for (std::size_t i = 0; i < usable.size(); ++i)
+    usable_r[i] = radii[usable[i]];
+  std::vector<std::size_t> rows = OrderLastWins(usable_r);
+  for (std::size_t& row : rows)
+    row = usable[row];
+  return rows;
 }
 
 // The index of the first segment that does not increase r + D in every one of
@@ -59,89 +61,127 @@ std::size_t FoldSegment(const std::vector<double>& slope, std::size_t segments, 
   return segments;
 }
 
+TSectors SectorsOf(const std::vector<double>& angles) {
+  const std::size_t m = angles.size();
+  if (m < 2) return TSectors::kNone;
+  for (std::size_t j = 1; j < m; ++j)
+    if (std::fabs(angles[j] - (angles[0] + kTwoPi * j / m)) > kEvenTolerance)
+      return TSectors::kUneven;
+  return TSectors::kEven;
+}
+
+// Per row (the first n rows of m directions), the least and the greatest
+// of its values.
+void Envelope(const std::vector<double>& v, std::size_t n, std::size_t m,
+              std::vector<double>& lower, std::vector<double>& upper) {
+  lower.assign(n, kInf);
+  upper.assign(n, -kInf);
+  for (std::size_t s = 0; s < n; ++s)
+    for (std::size_t j = 0; j < m; ++j) {
+      lower[s] = std::min(lower[s], v[s * m + j]);
+      upper[s] = std::max(upper[s], v[s * m + j]);
+    }
+}
+
 }  // namespace
 
+CellTable TableKernel::OwnedCells::View() const {
+  return {index.view(), bound.data(), slope.data(), c.data()};
+}
+
+TableKernel::OwnedCells TableKernel::Cells(const UniformIndex& index,
+                                           const std::vector<double>& bounds,
+                                           std::size_t columns) const {
+  OwnedCells cells{index, {}, {}, {}};
+  const std::size_t last = slope_.size() / m_ - 1;
+  for (const std::uint32_t first : index.Firsts()) {
+    for (std::size_t j = 0; j < columns; ++j)
+      cells.bound.push_back(bounds[first * columns + j]);
+    for (std::size_t side = 0; side < 2; ++side)
+      for (std::size_t j = 0; j < m_; ++j) {
+        const std::size_t s = std::min<std::size_t>(first + side, last);
+        cells.slope.push_back(slope_[s * m_ + j]);
+        cells.c.push_back(c_[s * m_ + j]);
+      }
+  }
+  return cells;
+}
+
 TableKernel::TableKernel(const Vec2& center, const std::vector<double>& angles,
-                         const std::vector<double>& radii, const std::vector<double>& values)
-    : cx_(center.x), cy_(center.y) {
+                         const std::vector<double>& radii, const std::vector<double>& values) {
   std::vector<double> norm(angles.size());
   std::transform(angles.begin(), angles.end(), norm.begin(), NormalizedAngle);
   const std::vector<std::size_t> cols = OrderLastWins(norm);
-
-  // Rows without a place on the radius axis are left out before ordering, so
-  // that the sort never sees a NaN.
-  std::vector<std::size_t> usable;
-  for (std::size_t i = 0; i < radii.size(); ++i)
-    if (std::isfinite(radii[i]) && radii[i] > 0.0) usable.push_back(i);
-  std::vector<double> usable_r(usable.size());
-  for (std::size_t i = 0; i < usable.size(); ++i)
-    usable_r[i] = radii[usable[i]];
-  std::vector<std::size_t> rows = OrderLastWins(usable_r);
-  for (std::size_t& row : rows)
-    row = usable[row];
-
-  const std::size_t m = cols.size(), n_in = angles.size();
+  const std::vector<std::size_t> rows =
+      angles.empty() ? std::vector<std::size_t>{} : OrderedRows(radii);
+  m_ = std::max<std::size_t>(cols.size(), 1);
+  const std::size_t nseg = rows.size();
   for (std::size_t j : cols)
     angles_.push_back(norm[j]);
+  sectors_ = SectorsOf(angles_);
+
+  // Segments: D/r = slope + c/r with c = D(lo) − lo·slope.
+  std::vector<double> row_r, image;  // per segment its row, and per direction r + D there
   double prev_r = 0.0;
-  std::vector<double> prev_v(m, 0.0);
+  std::vector<double> prev_v(m_, 0.0);
   for (std::size_t row : rows) {
     const double r = radii[row];
-    lo_r_.push_back(prev_r);
-    hi_r_.push_back(r);
-    for (std::size_t j = 0; j < m; ++j) {
-      const double v = values[row * n_in + cols[j]];
-      lo_v_.push_back(prev_v[j]);
-      hi_v_.push_back(v);
-      slope_.push_back((v - prev_v[j]) / (r - prev_r));
+    for (std::size_t j = 0; j < cols.size(); ++j) {
+      const double v = values[row * angles.size() + cols[j]];
+      const double slope = (v - prev_v[j]) / (r - prev_r);
+      slope_.push_back(slope);
+      c_.push_back(prev_v[j] - prev_r * slope);
+      image.push_back(r + v);
+      row_r.push_back(r);
       prev_v[j] = v;
     }
     prev_r = r;
   }
-  unfolded_ = FoldSegment(slope_, lo_r_.size(), m);
-  one_to_one_radius_ =
-      unfolded_ < lo_r_.size() ? lo_r_[unfolded_] : std::numeric_limits<double>::infinity();
-  one_to_one_radius2_ = one_to_one_radius_ * one_to_one_radius_;
-}
+  const std::size_t unfolded = FoldSegment(slope_, nseg, m_);
+  const double one_to_one = unfolded == nseg ? kInf
+                            : unfolded == 0  ? 0.0
+                                             : row_r[(unfolded - 1) * m_];
 
-std::size_t TableKernel::Segment(double r) const {
-  const std::size_t s = CountBelow(hi_r_, r, std::less<>());
-  return s < hi_r_.size() ? s : hi_r_.size() - 1;
-}
+  // Boundaries: the rows between segments, and up to the fold their images.
+  const std::size_t n_radius = nseg > 0 ? nseg - 1 : 0;
+  const std::size_t n_image = unfolded > 0 ? unfolded - 1 : 0;
+  std::vector<double> lower, upper;
+  for (std::size_t s = 0; s < n_radius; ++s)
+    boundary_.push_back(row_r[s * m_]);
+  radius_index_ = UniformIndex(boundary_, boundary_);
+  Envelope(image, n_image, m_, lower, upper);
+  image_index_ = UniformIndex(lower, upper);
+  angle_index_ = UniformIndex(angles_, angles_);
 
-Vec2 TableKernel::Guess(double px, double py) const {
-  const double x = px - cx_, y = py - cy_;
-  const double t = std::sqrt(x * x + y * y);
-  if (lo_r_.empty() || angles_.empty() || !(t > 0.0)) return {px, py};
-  const Sector sec = angles_.size() == 1 ? Sector{} : FindSector(std::atan2(y, x));
-  const std::size_t m = angles_.size();
-  const auto between = [&](const std::vector<double>& v, std::size_t s) {
-    return v[s * m + sec.j0] + sec.w * (v[s * m + sec.j1] - v[s * m + sec.j0]);
-  };
-  // First segment whose upper end reaches t, else the last one, among those
-  // before the fold, where r + D grows; counted without branches, as in
-  // Segment().
-  std::size_t lo = 0;
-  for (std::size_t s = 0; s < unfolded_; ++s)
-    lo += hi_r_[s] + between(hi_v_, s) < t ? 1 : 0;
-  if (lo == unfolded_ && lo > 0) --lo;
-  const double r = lo_r_[lo] + (t - lo_r_[lo] - between(lo_v_, lo)) / (1.0 + between(slope_, lo));
-  return {cx_ + x * (r / t), cy_ + y * (r / t)};
-}
+  // Padding, so that every lookup reads inside the arrays.
+  const std::size_t pad =
+      std::max({radius_index_.Reach(), image_index_.Reach(), angle_index_.Reach(), std::size_t{1}});
+  boundary_.resize(n_radius + pad, kInf);
+  image_boundary_.assign(image.begin(), image.begin() + n_image * m_);
+  image_boundary_.resize((n_image + pad) * m_, kInf);
+  angles_.resize(angles_.size() + pad, kInf);
 
-TableKernel::Sector TableKernel::FindSector(double theta) const {
-  if (theta < 0.0) theta += kTwoPi;
-  const std::size_t m = angles_.size();
-  const std::size_t above = CountBelow(angles_, theta, std::less_equal<>());
-  Sector sec;
-  sec.j0 = above == 0 ? m - 1 : above - 1;
-  sec.j1 = sec.j0 + 1 < m ? sec.j0 + 1 : 0;
-  double offset = theta - angles_[sec.j0];
-  if (offset < 0.0) offset += kTwoPi;
-  sec.span = angles_[sec.j1] - angles_[sec.j0];
-  if (sec.span <= 0.0) sec.span += kTwoPi;
-  sec.w = offset / sec.span;
-  return sec;
+  compact_ = nseg > 0 && radius_index_.Reach() <= 1 && image_index_.Reach() <= 1;
+  if (compact_) {
+    radius_cells_ = Cells(radius_index_, boundary_, 1);
+    image_cells_ = Cells(image_index_, image_boundary_, m_);
+  }
+  view_ = {center.x,
+           center.y,
+           m_,
+           nseg,
+           slope_.data(),
+           c_.data(),
+           boundary_.data(),
+           radius_index_.view(),
+           image_boundary_.data(),
+           image_index_.view(),
+           radius_cells_.View(),
+           image_cells_.View(),
+           angles_.data(),
+           angle_index_.view(),
+           static_cast<double>(m_) / kTwoPi,
+           one_to_one};
 }
 
 }  // namespace lxcu::internal
