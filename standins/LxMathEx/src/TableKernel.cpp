@@ -161,7 +161,8 @@ TableKernel::TableKernel(const Vec2& center, const std::vector<double>& angles,
   image_boundary_.resize((n_image + pad) * m_, kInf);
   angles_.resize(angles_.size() + pad, kInf);
 
-  compact_ = nseg > 0 && radius_index_.Reach() <= 1 && image_index_.Reach() <= 1;
+  compact_ = nseg > 0 && radius_index_.Reach() <= 1 && image_index_.Reach() <= 1 &&
+             (sectors_ != TSectors::kUneven || angle_index_.Reach() <= 1);
   if (compact_) {
     radius_cells_ = Cells(radius_index_, boundary_, 1);
     image_cells_ = Cells(image_index_, image_boundary_, m_);

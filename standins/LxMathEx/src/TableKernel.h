@@ -124,7 +124,7 @@ struct TableView {
   [[gnu::always_inline]] Vec2 Forward(double px, double py, double theta) const {
     const double x = px - cx, y = py - cy;
     const double r = std::sqrt(x * x + y * y);
-    const Sector sec = FindSector<kSectors>(theta);
+    const Sector sec = FindSector<kSectors, kCompact>(theta);
     const Segment d = Coefficients<kSectors, kCompact>(false, r, sec);
     const double g = d.slope + d.c * (r > 0.0 ? 1.0 / r : 0.0);  // D / r
     return {px + x * g, py + y * g};
@@ -140,7 +140,7 @@ struct TableView {
     constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
     const double x = px - cx, y = py - cy;
     const double t = std::sqrt(x * x + y * y);
-    const Sector sec = FindSector<kSectors>(theta);
+    const Sector sec = FindSector<kSectors, kCompact>(theta);
     const Segment d = Coefficients<kSectors, kCompact>(true, t, sec);
     const double r = (t - d.c) / (1.0 + d.slope);
     const double scale = r / t;
@@ -198,7 +198,7 @@ struct TableView {
     }
   }
 
-  template <TSectors kSectors>
+  template <TSectors kSectors, bool kCompact>
   [[gnu::always_inline]] Sector FindSector(double theta) const {
     constexpr double kTwoPi = 2 * std::numbers::pi;
     Sector sec;
@@ -214,7 +214,8 @@ struct TableView {
     } else if constexpr (kSectors == TSectors::kUneven) {
       const std::size_t first = angle_index.First(theta);
       std::size_t above = first;
-      for (std::size_t e = 0; e < angle_index.reach; ++e)
+      // Compact tables have at most one direction per cell of angles.
+      for (std::size_t e = 0; e < (kCompact ? 1 : angle_index.reach); ++e)
         above += angles[first + e] <= theta ? 1 : 0;
       // Cyclic neighbours, in arithmetic rather than selections of indices,
       // which keep loops from vectorising.
