@@ -142,9 +142,9 @@ struct TableView {
     const double t = std::sqrt(x * x + y * y);
     const Sector sec = FindSector<kSectors, kCompact>(theta);
     const Segment d = Coefficients<kSectors, kCompact>(true, t, sec);
-    const double r = (t - d.c) / (1.0 + d.slope);
-    const double scale = r / t;
-    const bool inside = (r > 0.0) & (r <= one_to_one_radius);
+    // r / t = (t − c) / ((1 + slope)·t): one division.
+    const double scale = (t - d.c) / ((1.0 + d.slope) * t);
+    const bool inside = (scale > 0.0) & (scale * t <= one_to_one_radius);
     const double qx = t == 0.0 ? px : inside ? cx + x * scale : kNaN;
     const double qy = t == 0.0 ? py : inside ? cy + y * scale : kNaN;
     return {qx, qy};
