@@ -339,6 +339,60 @@ void BM_Polynomial(benchmark::State& s) {
   });
 }
 
+// The mixed and polynomial records of the strong case, with realistic few
+// terms (range 0) or every term (1): few is the radial and decentring terms
+// with, for the mixed model, an affinity and a tilt.
+TLxCameraDistortion SeriesRecord(TDistortionType type, bool all) {
+  const Case c = MakeCase(1);
+  const double f2 = kFocus * kFocus;
+  TLxCameraDistortion d;
+  d.type = type;
+  if (type == dtMixed && all) {
+    d.mixed_coeffs = {{1e-4, -5e-5, 1e-5, -2e-5, 1e-5, 3e-5, -1e-5},
+                      {2e-5, 3e-5, -1e-5, 2e-5, 1e-5, -2e-5, 1e-5},
+                      {1e-5, -2e-5, 1e-5, 5e-6, -1e-5, 2e-5, 1e-5},
+                      {c.k1, c.k2, 1e-13},
+                      {c.p1, c.p2}};
+  } else if (type == dtMixed) {
+    d.mixed_coeffs = {{1e-4, -5e-5}, {2e-5, 3e-5}, {1e-5, -2e-5}, {c.k1, c.k2, 0.0}, {c.p1, c.p2}};
+  } else if (all) {
+    d.polynomial_coeffs = {{1e-4, c.k1 * f2, c.k2 * f2 * f2, 1e-5, -1e-6, 1e-7, -1e-8, 1e-9},
+                           {c.p1 * kFocus, c.p2 * kFocus, 0.1, -0.01}};
+  } else {
+    d.polynomial_coeffs = {{0.0, c.k1 * f2, c.k2 * f2 * f2}, {c.p1 * kFocus, c.p2 * kFocus}};
+  }
+  return d;
+}
+
+// The batch of a mixed (range 0 = 0) or polynomial (1) record with few (range
+// 1 = 0) or all terms, forward (range 2 = 0) or inverse, against the strong
+// case's formula record in the same direction, both on the frame points; an
+// inverse reports its largest residual.
+void BM_SeriesOverFormula(benchmark::State& state) {
+  const bool mm_to_cam = state.range(2) != 0;
+  const auto direction =
+      mm_to_cam ? TLxCameraDistortion::dirMmToCam : TLxCameraDistortion::dirCamToMm;
+  TLxCameraDistortion subject =
+      SeriesRecord(state.range(0) == 0 ? dtMixed : dtPolynomial, state.range(1) != 0);
+  TLxCameraDistortion reference = Camera(1, mm_to_cam).distortion;
+  subject.direction = reference.direction = direction;
+  const auto s = CreateCameraDistortionTransform(subject, P{}, kFocus);
+  const auto r = CreateCameraDistortionTransform(reference, P{}, kFocus);
+  const std::vector<P>& in = FramePoints();
+  std::vector<P> out(in.size());
+  InTurns(state, BatchOf(*r, in, out), BatchOf(*s, in, out));
+  if (!mm_to_cam) return;
+  subject.direction = TLxCameraDistortion::dirCamToMm;
+  const auto forward = CreateCameraDistortionTransform(subject, P{}, kFocus);
+  double worst = 0.0;
+  for (std::size_t k = 0; k < in.size(); ++k) {
+    const P q = forward->TransformPoint(out[k]);
+    const double e = std::hypot(q.x - in[k].x, q.y - in[k].y);
+    worst = std::isnan(e) ? INFINITY : std::max(worst, e);
+  }
+  state.counters["max_residual_mm"] = worst;
+}
+
 // One fit of the strong case's mm-to-camera formula (which cannot be copied)
 // as a mixed record, with the deviation check, in µs per call.
 void BM_ApproxCameraDistortion(benchmark::State& state) {
@@ -437,6 +491,9 @@ BENCHMARK(BM_Radial)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Directed8)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Mixed)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Polynomial)->DenseRange(0, 1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SeriesOverFormula)
+    ->ArgsProduct({{0, 1}, {0, 1}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ApproxCameraDistortion)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK_MAIN();

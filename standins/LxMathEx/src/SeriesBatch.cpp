@@ -14,7 +14,7 @@ struct PointMapper {
   Vec2 p;
   template <class K>
   [[gnu::always_inline]] Vec2 operator()(const K& k) const {
-    return MapPoint(k, kInverse, p);
+    return kInverse ? InversePoint(k, p) : ForwardPoint(k, p);
   }
 };
 
@@ -32,18 +32,6 @@ struct PointsLoop {
   }
 };
 
-// A series kernel runs in the shape of its term set. The mixed model's extra
-// terms are not fused (its point path is inline), so its loops only gain the
-// wider vectors.
-template <bool kFused, class F>
-[[gnu::always_inline]] inline void Shaped(const SeriesKernel& k, F&& f) {
-  WithShape<kFused>(k, f);
-}
-template <bool kFused, class F>
-[[gnu::always_inline]] inline void Shaped(const MixedKernel& k, F&& f) {
-  f(k);
-}
-
 // The jobs built for each instruction set. The point path's version has no
 // block arrays in its frame.
 template <class Kernel>
@@ -53,16 +41,17 @@ struct BatchJob {
   [[gnu::always_inline]] static void Run(const Kernel& k, bool inverse, const Vec2* in, Vec2* out,
                                          std::size_t n) {
     if (inverse)
-      Shaped<kFused>(k, PointsLoop<true>{in, out, n});
+      WithShape<kFused>(k, PointsLoop<true>{in, out, n});
     else
-      Shaped<kFused>(k, PointsLoop<false>{in, out, n});
+      WithShape<kFused>(k, PointsLoop<false>{in, out, n});
   }
 };
 
-struct SeriesPointJob {
+template <class Kernel>
+struct PointJob {
   static constexpr bool kPoint = true;
   template <bool kFused>
-  [[gnu::always_inline]] static Vec2 Run(const SeriesKernel& k, bool inverse, const Vec2& p) {
+  [[gnu::always_inline]] static Vec2 Run(const Kernel& k, bool inverse, const Vec2& p) {
     return inverse ? WithShape<kFused>(k, PointMapper<true>{p})
                    : WithShape<kFused>(k, PointMapper<false>{p});
   }
@@ -75,7 +64,11 @@ void SeriesPoints(const SeriesKernel& k, bool inverse, const Vec2* in, Vec2* out
 }
 
 Vec2 SeriesPoint(const SeriesKernel& k, bool inverse, const Vec2& p) {
-  return RunVariant<SeriesPointJob>(k, inverse, p);
+  return RunVariant<PointJob<SeriesKernel>>(k, inverse, p);
+}
+
+Vec2 MixedPoint(const MixedKernel& k, bool inverse, const Vec2& p) {
+  return RunVariant<PointJob<MixedKernel>>(k, inverse, p);
 }
 
 void MixedPoints(const MixedKernel& k, bool inverse, const Vec2* in, Vec2* out, std::size_t n) {
@@ -89,7 +82,8 @@ void AllowVariantsFrom(TInstructionSet set) {
   g_first_allowed_variant.store(first);
   g_variant_entry<BatchJob<SeriesKernel>>.store(nullptr);
   g_variant_entry<BatchJob<MixedKernel>>.store(nullptr);
-  g_variant_entry<SeriesPointJob>.store(nullptr);
+  g_variant_entry<PointJob<SeriesKernel>>.store(nullptr);
+  g_variant_entry<PointJob<MixedKernel>>.store(nullptr);
   ResetTableVariants();
 }
 

@@ -11,15 +11,11 @@
 
 namespace lxcu::internal {
 
-// F (or F⁻¹ when `inverse`) of n points, and of one point.
+// F (or F⁻¹ when `inverse`) of n points, and of one point, in the shape of
+// the kernel's terms (see WithShape).
 void SeriesPoints(const SeriesKernel& k, bool inverse, const Vec2* in, Vec2* out, std::size_t n);
 Vec2 SeriesPoint(const SeriesKernel& k, bool inverse, const Vec2& p);
 void MixedPoints(const MixedKernel& k, bool inverse, const Vec2* in, Vec2* out, std::size_t n);
-
-// The model's map of one point: F(p), or F⁻¹(p) when `inverse`.
-template <class K>
-[[gnu::always_inline]] inline Vec2 MapPoint(const K& k, bool inverse, const Vec2& p) {
-  return inverse ? InversePoint(k, p) : ForwardPoint(k, p);
-}
+Vec2 MixedPoint(const MixedKernel& k, bool inverse, const Vec2& p);
 
 }  // namespace lxcu::internal

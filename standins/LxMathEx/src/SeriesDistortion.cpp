@@ -77,7 +77,7 @@ TMixedDistortion::TMixedDistortion(const vec_t_<double, 2>& center, const double
 }
 
 vec_t_<double, 2> TMixedDistortion::TransformPoint(const vec_t_<double, 2>& p) const {
-  if (kernel_->extra_terms) return lxcu::internal::MapPoint(*kernel_, mm_to_cam_, p);
+  if (kernel_->extra_terms) return lxcu::internal::MixedPoint(*kernel_, mm_to_cam_, p);
   return lxcu::internal::SeriesPoint(kernel_->core, mm_to_cam_, p);
 }
 

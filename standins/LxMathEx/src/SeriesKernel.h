@@ -175,6 +175,22 @@ struct SeriesKernel : SeriesCoefficients {
     return m;
   }
 
+  // First guess of the preimage of p̄ (centred) from d = Δ(p̄): p̄ − w·d with
+  // w ≈ 1/(1 + e), 1 + e = d(r(1 + R))/dr the radial slope of F at p̄: one
+  // step of Newton's method along the radius. w = 1 − e + e² needs no
+  // division and, with e held within ±1/2, always lies between 1 and
+  // 1/(1 + e), so the guess is never worse than p̄ − Δ(p̄) along the radius;
+  // strong distortions near the frame corner then need fewer Newton passes.
+  template <SeriesTerms kT, bool kF>
+  [[gnu::always_inline]] Vec2 RadialGuess(double x, double y, const Jet& d) const {
+    constexpr double kMaxSlopeChange = 0.5;
+    const double r2 = MulAdd<kF>(x, x, y * y);
+    double e = MulAdd<kF>(r2, Horner<kT.radial, kF>(dr, r2), Radial<kT, kF, false>(r2));
+    e = e < -kMaxSlopeChange ? -kMaxSlopeChange : e > kMaxSlopeChange ? kMaxSlopeChange : e;
+    const double w = MulAdd<kF>(e, e, 1.0 - e);
+    return {MulAdd<kF>(-d.x, w, x), MulAdd<kF>(-d.y, w, y)};
+  }
+
   // R = Σ r[i]·r^(2i) over the terms kT, plus 1 when kPlusOne.
   template <SeriesTerms kT, bool kF, bool kPlusOne>
   [[gnu::always_inline]] double Radial(double r2) const {
@@ -233,21 +249,8 @@ struct SeriesShape {
     return k.Curvature<kT, kFused>(std::fabs(x) + std::fabs(y) + reach);
   }
 
-  // First guess of the preimage of p̄ (centred): p̄ − w·Δ(p̄) with w ≈ 1/(1 + e),
-  // 1 + e = d(r(1 + R))/dr the radial slope of F at p̄: one step of Newton's
-  // method along the radius. w = 1 − e + e² needs no division and, with e held
-  // within ±1/2, always lies between 1 and 1/(1 + e), so the guess is never
-  // worse than p̄ − Δ(p̄) along the radius; strong distortions near the frame
-  // corner then need fewer Newton passes.
   [[gnu::always_inline]] Vec2 Guess(double x, double y) const {
-    constexpr double kMaxSlopeChange = 0.5;
-    const Jet d = k.Displacement<false, kT, kFused>(x, y);
-    const double r2 = MulAdd<kFused>(x, x, y * y);
-    const double t = SeriesKernel::Horner<kT.radial, kFused>(k.dr, r2);
-    double e = MulAdd<kFused>(r2, t, k.Radial<kT, kFused, false>(r2));
-    e = e < -kMaxSlopeChange ? -kMaxSlopeChange : e > kMaxSlopeChange ? kMaxSlopeChange : e;
-    const double w = MulAdd<kFused>(e, e, 1.0 - e);
-    return {MulAdd<kFused>(-d.x, w, x), MulAdd<kFused>(-d.y, w, y)};
+    return k.RadialGuess<kT, kFused>(x, y, k.Displacement<false, kT, kFused>(x, y));
   }
 };
 
@@ -269,6 +272,40 @@ struct MixedTerms {
   double shift_x = 0.0, shift_y = 0.0, scale = 0.0;
 };
 
+// Which of the mixed model's terms beyond the core an evaluation carries:
+// those of degree up to `degree` in (x̄, ȳ), from 2, and the terms of ex, ey
+// only when `axis`. The tilt ec[0], ec[1], the shift and the scale are always
+// evaluated. A term left out has a zero coefficient.
+struct MixedTermSet {
+  bool axis;
+  int degree;
+};
+
+constexpr bool Holds(const MixedTermSet& t, const MixedTerms& m) {
+  const auto zero = [](const double* v, int from, int to) {
+    bool held = true;
+    for (int i = from; i < to; ++i)
+      held = held && v[i] == 0.0;
+    return held;
+  };
+  bool held = t.axis || (zero(m.ex, 0, 5) && zero(m.ey, 0, 5));
+  held = held && (t.degree >= 3 || (zero(m.ex, 3, 5) && zero(m.ey, 3, 5) && zero(m.ec, 2, 5)));
+  return held && (t.degree >= 4 || zero(m.ec, 5, 7));
+}
+
+// The mixed term sets, cheapest first; a kernel evaluates the first that
+// holds its terms. A tilt, or quadratic terms, serve most calibrations
+// beyond the formula part.
+inline constexpr MixedTermSet kMixedTermSets[] = {{false, 2}, {true, 2}, {true, 4}};
+inline constexpr MixedTermSet kAllMixedTerms = kMixedTermSets[std::size(kMixedTermSets) - 1];
+static_assert(kAllMixedTerms.axis && kAllMixedTerms.degree == 4,
+              "the last term set carries every term, so every kernel has a set");
+
+// A polynomial in (x̄, ȳ) with its gradient.
+struct Gradient {
+  double v, x, y;
+};
+
 struct MixedKernel : MixedTerms {
   MixedKernel(const SeriesCoefficients& c, const MixedTerms& terms)
       : MixedTerms(terms), core(c), disc(core.r, scale) {
@@ -278,6 +315,8 @@ struct MixedKernel : MixedTerms {
     for (int i = 0; i < 7; ++i)
       any = any || ec[i] != 0.0;
     extra_terms = any;
+    while (!Holds(kMixedTermSets[term_set], terms))
+      ++term_set;
     // A monomial c·x̄^a·ȳ^b of degree d bends at most |c|·d(d − 1)·ρ^(d − 2);
     // x̄·g and ȳ·g each hold every term of g once more, one degree higher.
     const auto sum = [](const double* v, int from, int to) {
@@ -297,51 +336,99 @@ struct MixedKernel : MixedTerms {
   // False when every term beyond the core is zero; the core alone then gives
   // the same bits, faster.
   bool extra_terms;
+  // The index in kMixedTermSets of the set evaluated.
+  std::size_t term_set = 0;
   // Curvature bound of the terms beyond the core: bend[d − 2]·ρ^(d − 2) for
   // the terms of degree d.
   double bend[3];
 
-  [[gnu::always_inline]] double Curvature(double x, double y, double reach) const {
-    const double rho = std::fabs(x) + std::fabs(y) + reach;
-    return core.Curvature<kWithAffinity, false>(rho) + bend[0] + rho * (bend[1] + rho * bend[2]);
-  }
-
-  template <bool kJacobian>
-  [[gnu::always_inline]] Jet Map(double px, double py) const {
-    const Jet d = Evaluate<kJacobian, false>(px - core.cx, py - core.cy);
-    return SeriesKernel::ToMap<kJacobian>(d, px, py);
-  }
-
-  Vec2 Centre() const { return {core.cx, core.cy}; }
-
-  template <bool kJacobian>
-  [[gnu::always_inline]] Jet CentredMap(double x, double y) const {
-    return Evaluate<kJacobian, true>(x, y);
-  }
-
-  [[gnu::always_inline]] bool OneToOneAt(double x, double y) const { return disc.Holds(x, y); }
-
-  // Δ (or, kCentredMap, (x̄, ȳ) + Δ) at (x̄, ȳ) with its Jacobian.
-  template <bool kJacobian, bool kCentredMap>
+  // Δ (or, kCentredMap, (x̄, ȳ) + Δ) at (x̄, ȳ) with its Jacobian, over the
+  // terms kT.
+  template <bool kJacobian, bool kCentredMap, MixedTermSet kT, bool kF>
   [[gnu::always_inline]] Jet Evaluate(double x, double y) const {
-    Jet d = core.Displacement<kJacobian, kWithAffinity, false, kCentredMap>(x, y);
-    const double xx = x * x, yy = y * y, xy = x * y;
-    const double g = ec[0] * x + ec[1] * y + ec[2] * xx + ec[3] * xy + ec[4] * yy + ec[5] * xx * y +
-                     ec[6] * x * yy;
-    d.x += ex[0] * xx + ex[1] * xy + ex[2] * yy + ex[3] * xx * y + ex[4] * x * yy + x * g +
-           shift_x + scale * x;
-    d.y += ey[0] * xx + ey[1] * xy + ey[2] * yy + ey[3] * xx * y + ey[4] * x * yy + y * g +
-           shift_y + scale * y;
+    Jet d = core.Displacement<kJacobian, kWithAffinity, kF, kCentredMap>(x, y);
+    Gradient qx{0.0, 0.0, 0.0}, qy{0.0, 0.0, 0.0};
+    if constexpr (kT.axis) {
+      qx = Form<kT.degree >= 3, kF>(ex, x, y);
+      qy = Form<kT.degree >= 3, kF>(ey, x, y);
+    }
+    Gradient g{MulAdd<kF>(ec[1], y, ec[0] * x), ec[0], ec[1]};
+    if constexpr (kT.degree >= 3) {
+      const Gradient h = Form<kT.degree >= 4, kF>(ec + 2, x, y);
+      g = {g.v + h.v, g.x + h.x, g.y + h.y};
+    }
+    // x̄·g + scale·x̄ + shift, and the same in y.
+    const double gs = g.v + scale;
+    d.x += MulAdd<kF>(x, gs, qx.v + shift_x);
+    d.y += MulAdd<kF>(y, gs, qy.v + shift_y);
     if constexpr (kJacobian) {
-      const double g_x = ec[0] + 2.0 * ec[2] * x + ec[3] * y + 2.0 * ec[5] * xy + ec[6] * yy;
-      const double g_y = ec[1] + ec[3] * x + 2.0 * ec[4] * y + ec[5] * xx + 2.0 * ec[6] * xy;
-      d.xx += 2.0 * ex[0] * x + ex[1] * y + 2.0 * ex[3] * xy + ex[4] * yy + g + x * g_x + scale;
-      d.xy += ex[1] * x + 2.0 * ex[2] * y + ex[3] * xx + 2.0 * ex[4] * xy + x * g_y;
-      d.yx += 2.0 * ey[0] * x + ey[1] * y + 2.0 * ey[3] * xy + ey[4] * yy + y * g_x;
-      d.yy += ey[1] * x + 2.0 * ey[2] * y + ey[3] * xx + 2.0 * ey[4] * xy + g + y * g_y + scale;
+      d.xx += MulAdd<kF>(x, g.x, qx.x + gs);
+      d.xy += MulAdd<kF>(x, g.y, qx.y);
+      d.yx += MulAdd<kF>(y, g.x, qy.x);
+      d.yy += MulAdd<kF>(y, g.y, qy.y + gs);
     }
     return d;
   }
+
+  // e[0]x̄² + e[1]x̄ȳ + e[2]ȳ², with kCubic + e[3]x̄²ȳ + e[4]x̄ȳ².
+  template <bool kCubic, bool kF>
+  [[gnu::always_inline]] static Gradient Form(const double* e, double x, double y) {
+    const double xy = x * y;
+    Gradient q{MulAdd<kF>(e[2], y * y, MulAdd<kF>(e[1], xy, e[0] * (x * x))),
+               MulAdd<kF>(2.0 * e[0], x, e[1] * y), MulAdd<kF>(2.0 * e[2], y, e[1] * x)};
+    if constexpr (kCubic) {
+      const double c = MulAdd<kF>(e[4], y, e[3] * x);  // cubic terms = xy·c
+      q.v = MulAdd<kF>(xy, c, q.v);
+      q.x = MulAdd<kF>(y, MulAdd<kF>(2.0 * e[3], x, e[4] * y), q.x);
+      q.y = MulAdd<kF>(x, MulAdd<kF>(2.0 * e[4], y, e[3] * x), q.y);
+    }
+    return q;
+  }
 };
+
+// A mixed kernel evaluated over a fixed term set, fused or not (see MulAdd).
+template <MixedTermSet kT, bool kFusedArithmetic>
+struct MixedShape {
+  static constexpr bool kFused = kFusedArithmetic;
+  MixedKernel k;
+
+  template <bool kJacobian>
+  [[gnu::always_inline]] Jet Map(double px, double py) const {
+    const Jet d = k.Evaluate<kJacobian, false, kT, kFused>(px - k.core.cx, py - k.core.cy);
+    return SeriesKernel::ToMap<kJacobian>(d, px, py);
+  }
+
+  Vec2 Centre() const { return {k.core.cx, k.core.cy}; }
+
+  template <bool kJacobian>
+  [[gnu::always_inline]] Jet CentredMap(double x, double y) const {
+    return k.Evaluate<kJacobian, true, kT, kFused>(x, y);
+  }
+
+  [[gnu::always_inline]] bool OneToOneAt(double x, double y) const { return k.disc.Holds(x, y); }
+
+  [[gnu::always_inline]] double Curvature(double x, double y, double reach) const {
+    const double rho = std::fabs(x) + std::fabs(y) + reach;
+    const double m = k.core.Curvature<kWithAffinity, kFused>(rho) + k.bend[0];
+    if constexpr (kT.degree >= 3)
+      return MulAdd<kFused>(rho, MulAdd<kFused>(rho, k.bend[2], k.bend[1]), m);
+    else
+      return m;
+  }
+
+  [[gnu::always_inline]] Vec2 Guess(double x, double y) const {
+    return k.core.RadialGuess<kWithAffinity, kFused>(x, y,
+                                                     k.Evaluate<false, false, kT, kFused>(x, y));
+  }
+};
+
+// Calls f with the shape of k's term set: one case per set of kMixedTermSets.
+template <bool kFused, std::size_t kSet = 0, class F>
+[[gnu::always_inline]] inline decltype(auto) WithShape(const MixedKernel& k, F&& f) {
+  if constexpr (kSet + 1 < std::size(kMixedTermSets))
+    if (k.term_set != kSet) return WithShape<kFused, kSet + 1>(k, f);
+  assert(Holds(kMixedTermSets[kSet], k));
+  return f(MixedShape<kMixedTermSets[kSet], kFused>{k});
+}
 
 }  // namespace lxcu::internal

@@ -100,12 +100,19 @@ struct DirectedModel {
   }
 };
 
+// The mixed model evaluates shorter term sets by shorter code too: a tilt
+// alone (kSet 0), quadratic terms as well (1), or every term (2).
+template <int kSet>
 struct MixedModel {
   // s scales the terms beyond the formula's and k1.
   static TMixedDistortion Build(double s, double k1, bool mm_to_cam) {
-    const double a[7] = {1e-4, -5e-5, s * 1e-5, s * -2e-5, s * 1e-5, s * 3e-5, s * -1e-5};
-    const double b[7] = {2e-5, 3e-5, s * -1e-5, s * 2e-5, s * 1e-5, s * -2e-5, s * 1e-5};
-    const double c[7] = {s * 1e-5, s * -2e-5, s * 1e-5, 0.0, s * -1e-5, s * 2e-5, s * 1e-5};
+    double a[7] = {1e-4, -5e-5, s * 1e-5, s * -2e-5, s * 1e-5, s * 3e-5, s * -1e-5};
+    double b[7] = {2e-5, 3e-5, s * -1e-5, s * 2e-5, s * 1e-5, s * -2e-5, s * 1e-5};
+    double c[7] = {s * 1e-5, s * -2e-5, s * 1e-5, 0.0, s * -1e-5, s * 2e-5, s * 1e-5};
+    for (int i = kSet == 0 ? 2 : kSet == 1 ? 5 : 7; i < 7; ++i)
+      a[i] = b[i] = 0.0;
+    for (int i = kSet == 2 ? 7 : 2; i < 7; ++i)
+      c[i] = 0.0;
     const double K[3] = {k1, 3e-12, -1e-16};
     const double Pc[2] = {s * 2e-6, -1.5e-6};
     return TMixedDistortion(P{0.3, -0.1}, 100.0, a, b, c, K, Pc, 1e-4, -2e-4, 3e-4, mm_to_cam);
@@ -133,7 +140,7 @@ struct PolynomialModel {
 template <class Model>
 class DistortionModel : public testing::Test {};
 using Models = testing::Types<FormulaModel<false>, FormulaModel<true>, RadialModel, DirectedModel,
-                              MixedModel, PolynomialModel>;
+                              MixedModel<0>, MixedModel<1>, MixedModel<2>, PolynomialModel>;
 TYPED_TEST_SUITE(DistortionModel, Models);
 
 }  // namespace

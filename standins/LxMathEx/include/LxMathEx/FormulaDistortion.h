@@ -40,9 +40,9 @@
 // The models are immutable after construction and copy everything they keep,
 // so one object may serve many threads. TransformPoints gives the same points
 // as TransformPoint (to 1e-12 mm), also in place. On processors with FMA the
-// formula and polynomial models, and the mixed model without terms beyond
-// the formula's, fuse multiply-adds in both paths, so their last bits differ
-// from those computed on processors without it.
+// series models (formula, mixed, polynomial) fuse multiply-adds in both
+// paths, so their last bits differ from those computed on processors
+// without it.
 
 namespace lxcu::internal {
 struct SeriesKernel;
