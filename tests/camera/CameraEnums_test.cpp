@@ -9,7 +9,6 @@
 #include <set>
 #include <stdexcept>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "camera/EnumTables.h"
@@ -23,20 +22,21 @@ namespace {
 using TDir = TLxCameraDistortion::TDirection;
 using Dist = TLxCameraDistortion;
 
-// Each member with a machine text reads and writes exactly its document
-// spelling, written out here rather than taken from the library's table; the
-// table holds no other.
+// Each member with a machine text, numbered on from `first`, reads and writes
+// exactly its document spelling, written out here rather than taken from the
+// library's table; the table holds no other.
 template <auto kToText, auto kToValue>
-void ExpectSpellings(const lxcu::internal::TEnumRow* table,
-                     std::initializer_list<std::pair<int, const char*>> spellings) {
+void ExpectSpellings(const lxcu::internal::TEnumRow* table, int first,
+                     std::initializer_list<const char*> spellings) {
   using E = decltype(kToValue(std::string()));
   std::size_t spelled = 0;
   for (const auto* row = table; row->text != nullptr || row->user_key != nullptr; ++row)
     spelled += row->text != nullptr;
   EXPECT_EQ(spelled, spellings.size());
-  for (const auto& [value, text] : spellings) {
+  int value = first;
+  for (const char* text : spellings) {
     EXPECT_EQ(kToText(E(value), nullptr), text);
-    EXPECT_EQ(kToValue(text), E(value)) << text;
+    EXPECT_EQ(kToValue(text), E(value++)) << text;
   }
 }
 
@@ -64,31 +64,22 @@ void ExpectUserTexts(std::vector<int> members, ToUser to_user, int unknown) {
 
 TEST(EnumTexts, EveryMemberReadsAndWritesExactlyItsDocumentSpelling) {
   using namespace lxcu::internal;
-  ExpectSpellings<CameraTypeToTextE, TextToCameraTypeE>(kCameraTypes, {{1, "PrincipalPoint"},
-                                                                       {2, "Cross"},
-                                                                       {3, "CalibratedCross"},
-                                                                       {4, "Fiducials"},
-                                                                       {5, "Digital"}});
-  ExpectSpellings<DistortionTypeToTextE, TextToDistortionTypeE>(kDistortionTypes,
-                                                                {{1, "None"},
-                                                                 {2, "Formula"},
-                                                                 {3, "Radial"},
-                                                                 {4, "Directed4+"},
-                                                                 {5, "Directed4X"},
-                                                                 {6, "Directed8"},
-                                                                 {7, "Mixed"},
-                                                                 {8, "Polynomial"}});
-  ExpectSpellings<Dist::DirectionToTextE, Dist::TextToDirectionE>(kDirections,
-                                                                  {{0, "CamToMm"}, {1, "MmToCam"}});
-  ExpectSpellings<CamRotateToTextE, TextToCamRotateE>(
-      kCamRotates, {{1, "0"}, {2, "90"}, {3, "180"}, {4, "270"}});
-  ExpectSpellings<ResolutionUnitsToTextE, TextToResolutionUnitsE>(kResolutionUnits,
-                                                                  {{1, "mm"}, {2, "dpi"}});
+  ExpectSpellings<CameraTypeToTextE, TextToCameraTypeE>(
+      kCameraTypes, 1, {"PrincipalPoint", "Cross", "CalibratedCross", "Fiducials", "Digital"});
+  ExpectSpellings<DistortionTypeToTextE, TextToDistortionTypeE>(
+      kDistortionTypes, 1,
+      {"None", "Formula", "Radial", "Directed4+", "Directed4X", "Directed8", "Mixed",
+       "Polynomial"});
+  ExpectSpellings<Dist::DirectionToTextE, Dist::TextToDirectionE>(kDirections, 0,
+                                                                  {"CamToMm", "MmToCam"});
+  ExpectSpellings<CamRotateToTextE, TextToCamRotateE>(kCamRotates, 1, {"0", "90", "180", "270"});
+  ExpectSpellings<ResolutionUnitsToTextE, TextToResolutionUnitsE>(kResolutionUnits, 1,
+                                                                  {"mm", "dpi"});
   ExpectSpellings<TransformTypeToTextE, TextToTransformTypeE>(
-      kTransformTypes, {{1, "Similarity"}, {2, "Affine"}, {3, "Projective"}});
+      kTransformTypes, 1, {"Similarity", "Affine", "Projective"});
   // The origin has only a lenient reader.
   ExpectSpellings<DigitalCameraOriginToTextE, TextToDigitalCameraOrigin>(
-      kDigitalCameraOrigins, {{0, "Center"}, {1, "LowerLeft"}, {2, "UpperLeft"}});
+      kDigitalCameraOrigins, 0, {"Center", "LowerLeft", "UpperLeft"});
 }
 
 TEST(EnumTexts, NearMissesFallBackToTheNoMatchValueOrThrowTheirText) {

@@ -16,155 +16,96 @@ using Row = TLxCameraDistortion::TDirectedTableRow;
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr double kInf = std::numeric_limits<double>::infinity();
 
-// A camera of focal length 100 mm, principal point (1, -2), which `change` completes.
-TLxCameraInfo Camera(TCameraType type, const std::function<void(TLxCameraInfo&)>& change) {
+// A camera of focal length 100 mm, principal point (1, -2).
+TLxCameraInfo Camera(TCameraType type) {
   TLxCameraInfo c;
   c.type = type;
   c.focus = 100.0;
   c.principal_point = {1.0, -2.0};
-  change(c);
   return c;
 }
 
-void Fiducials(TLxCameraInfo& c, const std::vector<P>& at) {
+TLxCameraInfo Fiducials(TCameraType type, const std::vector<P>& at) {
+  TLxCameraInfo c = Camera(type);
   for (const P& p : at)
     c.fiducials.push_back({static_cast<int>(c.fiducials.size()) + 1, p, 0});
+  return c;
 }
 
-void Sensor(TLxCameraInfo& c, TDigitalCameraOrigin origin, double pixel_mm = 0.005) {
+TLxCameraInfo Sensor(TDigitalCameraOrigin origin, double pixel_mm = 0.005) {
+  TLxCameraInfo c = Camera(ctDigital);
   c.pixel_size = {pixel_mm, pixel_mm};
   c.sensor_dims = {1000, 800};  // 5 mm x 4 mm at 5 µm
   c.digital_camera_origin = origin;
+  return c;
 }
 
-void RadialTable(TLxCameraInfo& c, const std::vector<double>& radii) {
-  c.distortion.type = dtRadial;
+TLxCameraInfo RadialTable(TLxCameraInfo c, const std::vector<double>& radii,
+                          TDistortionType type = dtRadial) {
+  c.distortion.type = type;
   for (double r : radii)
     c.distortion.table_r.push_back({r, 0.001});
+  return c;
+}
+
+TLxCameraInfo Changed(TLxCameraInfo c, const std::function<void(TLxCameraInfo&)>& change) {
+  change(c);
+  return c;
 }
 
 }  // namespace
 
 TEST(GetCameraFrame, TakesTheFirstRuleThatGivesAFiniteRectangle) {
+  struct TFrame {
+    TFrameRule rule;
+    P lower, upper;
+  };
   const double s = 40.0 / std::sqrt(2.0);  // half-side inside a 40 mm table
+  const TFrame focus{frFocusSquare, {-49, -52}, {51, 48}}, none{frNone, {}, {}};
+  const TFrame table{frTableSquare, {1 - s, -2 - s}, {1 + s, -2 + s}};
+  const TLxCameraInfo marks_on_a_line = Fiducials(ctFiducials, {{-110, 0}, {110, 0}});
   const struct {
     const char* what;
     TLxCameraInfo camera;
-    TFrameRule rule;
-    P lower, upper;
+    TFrame want;
   } cases[] = {
       {"marks, one not finite",
-       Camera(ctFiducials,
-              [](auto& c) {
-                Fiducials(c, {{-110, 3}, {112, -111}, {kNaN, 500}});
-              }),
-       frFiducialExtent,
-       {-110, -111},
-       {112, 3}},
-      {"marks on a line, so the table square",
-       Camera(ctFiducials,
-              [](auto& c) {
-                Fiducials(c, {{-110, 0}, {110, 0}}), RadialTable(c, {10, 40});
-              }),
-       frTableSquare,
-       {1 - s, -2 - s},
-       {1 + s, -2 + s}},
-      {"one mark",
-       Camera(ctFiducials,
-              [](auto& c) {
-                Fiducials(c, {{5, 5}});
-              }),
-       frFocusSquare,
-       {-49, -52},
-       {51, 48}},
-      {"marks of another camera type",
-       Camera(ctCross,
-              [](auto& c) {
-                Fiducials(c, {{-110, 3}, {112, -111}});
-              }),
-       frFocusSquare,
-       {-49, -52},
-       {51, 48}},
-      {"sensor centred",
-       Camera(ctDigital, [](auto& c) { Sensor(c, dcoCenter); }),
-       frSensorExtent,
-       {-2.5, -2},
-       {2.5, 2}},
-      {"sensor from its lower left",
-       Camera(ctDigital, [](auto& c) { Sensor(c, dcoLowerLeft); }),
-       frSensorExtent,
-       {0, 0},
-       {5, 4}},
-      {"sensor from its upper left",
-       Camera(ctDigital, [](auto& c) { Sensor(c, dcoUpperLeft); }),
-       frSensorExtent,
-       {0, -4},
-       {5, 0}},
-      {"sensor of an unknown origin",
-       Camera(ctDigital, [](auto& c) { Sensor(c, TDigitalCameraOrigin{7}); }),
-       frFocusSquare,
-       {-49, -52},
-       {51, 48}},
-      {"pixels of no size",
-       Camera(ctDigital, [](auto& c) { Sensor(c, dcoCenter, 0.0); }),
-       frFocusSquare,
-       {-49, -52},
-       {51, 48}},
-      {"pixels of infinite size",
-       Camera(ctDigital, [](auto& c) { Sensor(c, dcoCenter, kInf); }),
-       frFocusSquare,
-       {-49, -52},
-       {51, 48}},
+       Fiducials(ctFiducials, {{-110, 3}, {112, -111}, {kNaN, 500}}),
+       {frFiducialExtent, {-110, -111}, {112, 3}}},
+      {"marks on a line, so the table square", RadialTable(marks_on_a_line, {10, 40}), table},
+      {"one mark", Fiducials(ctFiducials, {{5, 5}}), focus},
+      {"marks of another camera type", Fiducials(ctCross, {{-110, 3}, {112, -111}}), focus},
+      {"sensor centred", Sensor(dcoCenter), {frSensorExtent, {-2.5, -2}, {2.5, 2}}},
+      {"sensor from its lower left", Sensor(dcoLowerLeft), {frSensorExtent, {0, 0}, {5, 4}}},
+      {"sensor from its upper left", Sensor(dcoUpperLeft), {frSensorExtent, {0, -4}, {5, 0}}},
+      {"sensor of an unknown origin", Sensor(TDigitalCameraOrigin{7}), focus},
+      {"pixels of no size", Sensor(dcoCenter, 0.0), focus},
+      {"pixels of infinite size", Sensor(dcoCenter, kInf), focus},
       {"a table with a radius not finite",
-       Camera(ctPrincipalPoint,
-              [](auto& c) {
-                RadialTable(c, {40, 10, kInf, kNaN});
-              }),
-       frTableSquare,
-       {1 - s, -2 - s},
-       {1 + s, -2 + s}},
+       RadialTable(Camera(ctPrincipalPoint), {40, 10, kInf, kNaN}), table},
       {"eight directions, the larger table",
-       Camera(ctPrincipalPoint,
-              [](auto& c) {
-                c.distortion.type = dtDirected8;
-                c.distortion.table_plus = {Row{30, {}}};
-                c.distortion.table_x = {Row{10, {}}, Row{40, {}}};
-              }),
-       frTableSquare,
-       {1 - s, -2 - s},
-       {1 + s, -2 + s}},
+       Changed(Camera(ctPrincipalPoint),
+               [](auto& c) {
+                 c.distortion.type = dtDirected8;
+                 c.distortion.table_plus = {Row{30, {}}};
+                 c.distortion.table_x = {Row{10, {}}, Row{40, {}}};
+               }),
+       table},
       {"a table the type does not use",
-       Camera(ctPrincipalPoint,
-              [](auto& c) {
-                RadialTable(c, {40});
-                c.distortion.type = dtDirected4Plus;
-              }),
-       frFocusSquare,
-       {-49, -52},
-       {51, 48}},
-      {"an empty table",
-       Camera(ctPrincipalPoint, [](auto& c) { RadialTable(c, {}); }),
-       frFocusSquare,
-       {-49, -52},
-       {51, 48}},
-      {"no focal length", Camera(ctPrincipalPoint, [](auto& c) { c.focus = 0; }), frNone, {}, {}},
+       RadialTable(Camera(ctPrincipalPoint), {40}, dtDirected4Plus), focus},
+      {"an empty table", RadialTable(Camera(ctPrincipalPoint), {}), focus},
+      {"no focal length", Changed(Camera(ctPrincipalPoint), [](auto& c) { c.focus = 0; }), none},
       {"an infinite focal length",
-       Camera(ctPrincipalPoint, [](auto& c) { c.focus = kInf; }),
-       frNone,
-       {},
-       {}},
-      {"no principal point",
-       Camera(ctCross, [](auto& c) { c.principal_point.x = kNaN; }),
-       frNone,
-       {},
-       {}},
-      {"no type", Camera(TCameraType{0}, [](auto&) {}), frFocusSquare, {-49, -52}, {51, 48}},
+       Changed(Camera(ctPrincipalPoint), [](auto& c) { c.focus = kInf; }), none},
+      {"no principal point", Changed(Camera(ctCross), [](auto& c) { c.principal_point.x = kNaN; }),
+       none},
+      {"no type", Camera(TCameraType{0}), focus},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     const TLxCameraFrame frame = GetCameraFrame(c.camera);
-    EXPECT_EQ(frame.rule, c.rule);
-    EXPECT_TRUE(frame.lower == c.lower && frame.upper == c.upper)
+    EXPECT_EQ(frame.rule, c.want.rule);
+    EXPECT_TRUE(frame.lower == c.want.lower && frame.upper == c.want.upper)
         << frame.lower.x << " " << frame.lower.y << " .. " << frame.upper.x << " " << frame.upper.y;
   }
 }
@@ -177,7 +118,7 @@ TEST(GetCameraFrame, PutsTheSensorWhereTheInteriorOrientationPutsIt) {
   meas.rotation = cr0;
   for (const TDigitalCameraOrigin origin : {dcoCenter, dcoLowerLeft, dcoUpperLeft}) {
     SCOPED_TRACE(origin);
-    const TLxCameraInfo camera = Camera(ctDigital, [&](auto& c) { Sensor(c, origin, 0.0064); });
+    const TLxCameraInfo camera = Sensor(origin, 0.0064);
     const TPlaneTransform to_cam = SolveIntOrE(camera, meas).pix_to_cam;
     const P a = to_cam.Apply({-0.5, -0.5}), b = to_cam.Apply({1000 - 0.5, 800 - 0.5});
     const TLxCameraFrame frame = GetCameraFrame(camera);

@@ -14,6 +14,7 @@
 #include <set>
 #include <string>
 
+#include "AcceptancePoints.h"
 #include "Kinds.h"
 #include "Texts.h"
 
@@ -63,10 +64,7 @@ TEST(ExampleDocuments, SaveBackToTheSameBytesAndCoverEveryType) {
   for (const auto& [name, text] : Examples<MeasurementsKind>()) {
     SCOPED_TRACE(name);
     const auto meas = ExpectSavedBackUnchanged<TLxIntOrMeas>(text, "int_or_meas");
-    TLxCameraInfo camera;
-    const std::string camera_file = name.substr(0, name.size() - 10) + ".xini";
-    lxrel::LoadFrom(lxrel::Documents(LX_EXAMPLES_DIR "/cameras", camera_file).at(0).second,
-                    lxrel::CameraLoader(), camera);
+    const TLxCameraInfo camera = ExampleCamera(name.substr(0, name.size() - 10) + ".xini");
     std::string message = "untouched";
     EXPECT_TRUE(meas.IntOrReady(camera, &message)) << message;
     EXPECT_EQ(message, "untouched");

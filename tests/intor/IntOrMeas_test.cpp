@@ -1,6 +1,7 @@
 #include <LxCameraUtils/IntOrMeas.h>
 #include <LxStd/XIni.h>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <stdexcept>
@@ -12,6 +13,8 @@
 
 using lxrel::Bits;
 using lxrel::Saved;
+using testing::HasSubstr;
+using testing::ThrowsMessage;
 
 namespace {
 
@@ -124,12 +127,7 @@ TEST(IntOrDocument, FailedLoadsNameTheEntryAndLeaveTheRecordAsItWas) {
     SCOPED_TRACE(text);
     TLxIntOrMeas m = before;
     TLxXIniReader r(text);
-    try {
-      m.LoadE(&r);
-      ADD_FAILURE() << "no error";
-    } catch (const TLxXIniError& e) {
-      EXPECT_NE(std::string(e.what()).find(names), std::string::npos) << e.what();
-    }
+    EXPECT_THAT([&] { m.LoadE(&r); }, ThrowsMessage<TLxXIniError>(HasSubstr(names)));
     EXPECT_EQ(Bits(m), Bits(before));
   }
 }
@@ -149,13 +147,10 @@ TEST(IntOrDocument, SavingAFieldWithoutMachineTextRaisesWithItsContext) {
                {rot, "Rotate", "5", "camera_type"}};
   for (const auto& c : cases) {
     TLxXIniWriter w;
-    try {
-      c.m.SaveE(&w);
-      ADD_FAILURE() << c.field;
-    } catch (const std::runtime_error& e) {
-      EXPECT_EQ(e.what(), std::string("@TLxIntOrMeas::Save: invalid ") + c.field +
-                              "\n@EnumToTextE(): Invalid enum value: " + c.value + ".");
-    }
+    EXPECT_THAT([&] { c.m.SaveE(&w); },
+                ThrowsMessage<std::runtime_error>(
+                    std::string("@TLxIntOrMeas::Save: invalid ") + c.field +
+                    "\n@EnumToTextE(): Invalid enum value: " + c.value + "."));
     EXPECT_NE(w.Text().find(c.written), std::string::npos) << w.Text();
   }
 }

@@ -34,14 +34,6 @@ std::string WrittenText(const Record& record, const char* section) {
   return writer.Text();
 }
 
-TLxIntOrMeas ExampleMeas(const std::string& file) {
-  TLxXIniReader reader(ReadFileText(kCameras + file));
-  reader.EnterSectionSE("int_or_meas");
-  TLxIntOrMeas meas;
-  meas.LoadE(&reader);
-  return meas;
-}
-
 // A folder of its own under the system's temporary one, removed afterwards.
 struct TempDir {
   fs::path path = fs::temp_directory_path() / ("lxcu-test-" + std::to_string(::getpid()));

@@ -1,9 +1,10 @@
 #pragma once
 
 // The acceptance points of tests/data/acceptance-points.txt and the example
-// cameras they belong to.
+// cameras and measurements.
 
 #include <LxCameraUtils/CameraInfo.h>
+#include <LxCameraUtils/IntOrMeas.h>
 #include <LxStd/Vec.h>
 #include <LxStd/XIni.h>
 
@@ -54,11 +55,20 @@ inline std::vector<TAcceptancePoint> AcceptancePoints() {
   return points;
 }
 
-// The camera of an example document, from its section "camera".
-inline TLxCameraInfo ExampleCamera(const std::string& file) {
+// The record of an example document, from its top-level `section`.
+template <class Record>
+Record ExampleRecord(const std::string& file, const char* section) {
   TLxXIniReader reader(ReadFileText(LX_EXAMPLES_DIR "/cameras/" + file));
-  reader.EnterSectionSE("camera");
-  TLxCameraInfo camera;
-  camera.LoadE(&reader);
-  return camera;
+  reader.EnterSectionSE(section);
+  Record record;
+  record.LoadE(&reader);
+  return record;
+}
+
+inline TLxCameraInfo ExampleCamera(const std::string& file) {
+  return ExampleRecord<TLxCameraInfo>(file, "camera");
+}
+
+inline TLxIntOrMeas ExampleMeas(const std::string& file) {
+  return ExampleRecord<TLxIntOrMeas>(file, "int_or_meas");
 }
