@@ -25,8 +25,9 @@ using TLxExecutor =
 // that a host with a pool of its own is not surprised by threads it did not ask for.
 struct TLxBatchOptions {
   unsigned threads = 1;  // workers; 0: one per core of the machine
-  // When set, runs the workers (`threads` jobs) instead of threads started for
-  // the call; the caller's thread then only waits.
+  // When set, runs the workers (at most `threads` jobs, fewer for a small
+  // batch) instead of threads started for the call; the caller's thread then
+  // only waits. Not called when one worker does it all.
   TLxExecutor executor;
 };
 
@@ -64,7 +65,7 @@ struct TLxPixelWindow {
 // centre. Pixel frame of the interior orientation: x = column, y = row
 // (downwards), the centre of pixel (c, r) at (c, r). An empty window gives an
 // empty grid. Throws std::invalid_argument when `step_px` is not a finite
-// number > 0.
+// number > 0, or so small that the samples could not be counted.
 LXCAMERAUTILS_API TLxRasterGrid PixelGrid(const TLxPixelWindow& window, double step_px = 1.0);
 
 // Fills out[row · cols + col] with t(sample (col, row) of `grid`), for every
