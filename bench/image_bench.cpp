@@ -39,12 +39,11 @@ using P = vec_t_<double, 2>;
 using lxbench::InTurns;
 
 constexpr std::size_t kThreadPoints = 10'000'000;
-constexpr std::size_t kSide = 4000;     // px, the scan
-constexpr double kPixelMm = 0.0575;     // 230 mm / 4000 px
-constexpr double kCentrePx = 1999.5;    // the scan's centre, px
-constexpr double kFocus = 153.743;      // mm
-constexpr double kStrongCorner = 1.0;   // mm of distortion at the frame corner
-constexpr double kFrameCorner = 162.6;  // mm, corner of the ±115 mm frame
+constexpr std::size_t kSide = 4000;    // px, the scan
+constexpr double kPixelMm = 0.0575;    // 230 mm / 4000 px
+constexpr double kCentrePx = 1999.5;   // the scan's centre, px
+constexpr double kFocus = 153.743;     // mm
+constexpr double kStrongCorner = 1.0;  // mm of distortion at the corner of the ±115 mm frame
 
 // A film camera as calibration reports give it (about 10 µm at the corner),
 // or with the same pattern scaled to kStrongCorner.
