@@ -14,6 +14,7 @@
 #include <LxStd/XIni.h>
 #include <LxStd/ssprintf.h>
 
+#include <LxCameraUtils/BatchTransform.h>
 #include <LxCameraUtils/CameraDistortion.h>
 #include <LxCameraUtils/CameraDocument.h>
 #include <LxCameraUtils/CameraEnums.h>

@@ -1,8 +1,11 @@
 // Races on the library's only shared state: the module record, created on
 // first use from whichever thread comes first, and the reference counts of
-// the transform holders. The ThreadSanitizer build runs these.
+// the transform holders; and the batches the library shares out among
+// threads. The ThreadSanitizer build runs these.
 
+#include <LxCameraUtils/BatchTransform.h>
 #include <LxCameraUtils/TransformHolder.h>
+#include <LxMathEx/FormulaDistortion.h>
 #include <LxStd/Transform2D.h>
 
 #include <gtest/gtest.h>
@@ -11,8 +14,10 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <latch>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -102,4 +107,40 @@ TEST(ConcurrentTransformHolders, CopiedAndReleasedAcrossThreadsReleaseEachBlockO
 
   for (const Tracked::Record& record : records)
     ASSERT_TRUE(record.destroyed.load() == 1 && record.uses_seen == kThreads);
+}
+
+// Workers on threads of the library's and of a host's pool share one
+// transform (the inverse, whose solver works in buffers of its own) and
+// write disjoint runs of one array; a failing run reaches the caller.
+TEST(ConcurrentBatches, ShareOneTransformAndOneOutputAndHandBackFailures) {
+  TDistCoeff c{.center = {0.3, -0.2}, .k1 = -1.5e-5, .k2 = 2e-10, .p1 = 4e-5, .p2 = -3e-5};
+  c.mm_to_cam = true;
+  const TFormulaDistortion inverse(c);
+  const TLxRasterGrid grid{{-50.0, -50.0}, {0.5, 0.5}, 201, 201};
+  std::vector<vec_t_<double, 2>> samples(grid.cols * grid.rows), alone(samples.size());
+  TransformRaster(TUnityTransform(), grid, samples.data());
+  inverse.TransformPoints(samples.data(), alone.data(), samples.size());
+  const TLxExecutor pool = [](std::size_t jobs, const std::function<void(std::size_t)>& job) {
+    std::vector<std::thread> threads;
+    for (std::size_t j = 0; j < jobs; ++j)
+      threads.emplace_back(job, j);
+    for (std::thread& thread : threads)
+      thread.join();
+  };
+  for (const TLxBatchOptions& options : {TLxBatchOptions{4, {}}, TLxBatchOptions{3, pool}}) {
+    std::vector<vec_t_<double, 2>> shared(samples.size()), raster(samples.size());
+    TransformPointsParallel(inverse, samples.data(), shared.data(), samples.size(), options);
+    TransformRaster(inverse, grid, raster.data(), options);
+    EXPECT_TRUE(shared == alone && raster == alone);
+  }
+
+  struct Failing final : TLx2DTransform {
+    vec_t_<double, 2> TransformPoint(const vec_t_<double, 2>& p) const override {
+      if (p.y > 40.0) throw std::range_error("too far");
+      return p;
+    }
+    std::unique_ptr<TLx2DTransform> Clone() const override { return nullptr; }
+  };
+  std::vector<vec_t_<double, 2>> out(samples.size());
+  EXPECT_THROW(TransformRaster(Failing(), grid, out.data(), {4, {}}), std::range_error);
 }

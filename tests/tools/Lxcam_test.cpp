@@ -465,6 +465,26 @@ TEST_F(Lxcam, TransformsPointsAsTheLibraryDoesAndAsTheAcceptancePointsSay) {
   }
 }
 
+TEST_F(Lxcam, TransformWritesTheSameBytesOnAnyNumberOfThreadsAndRefusesOtherCounts) {
+  std::vector<Point> grid;  // more than a block of the tool, nan among them
+  for (int i = 0; i < 70000; ++i)
+    grid.push_back({-120.0 + (i % 271) * 0.9, -110.0 + (i / 271) * 0.85});
+  grid[12345] = {std::nan(""), 1.0};
+  const std::string points = PointsText(grid);
+  const Result one = Run("transform --inverse --allow-nan --threads 1 " + kFilm, points);
+  ASSERT_EQ(one.status, 0) << one.err;
+  for (const char* threads : {"2", "3"})
+    EXPECT_EQ(Run("transform --inverse --allow-nan --threads " + std::string(threads) + " " + kFilm,
+                  points)
+                  .out,
+              one.out);
+  for (const char* bad : {"0", "-1", "two", "1.5", "1025", "99999999999"}) {
+    const Result r = Run("transform --threads " + std::string(bad) + " " + kFilm, "1 2\n");
+    EXPECT_EQ(r.status, 2) << bad;
+    EXPECT_THAT(r.err, testing::HasSubstr("--threads")) << bad;
+  }
+}
+
 TEST_F(Lxcam, ReadsPointIdsCommentsAndAByteOrderMarkAndEchoesTheIds) {
   const Result plain = Run("transform " + kFilm, "1 2\n-3.5 4\n7 8\n");
   const Result with_ids =

@@ -1,3 +1,4 @@
+#include <LxCameraUtils/BatchTransform.h>
 #include <LxMathEx/FormulaDistortion.h>
 #include <LxMathEx/SeriesDistortion.h>
 #include <LxMathEx/TableDistortion.h>
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <numbers>
 #include <stdexcept>
@@ -394,4 +396,49 @@ TEST(DistortionModels, RefuseArgumentsTheyCannotHold) {
                std::invalid_argument);
   EXPECT_THROW(TPolynomialDistortion({0, 0}, 1.0, nullptr, seven, 0, 0, false),
                std::invalid_argument);
+}
+
+// Threads, a host's executor and rasters (whole, windowed) give what one
+// batch call over the same points gives, bit for bit, both ways: each point
+// is mapped by its own operations, whatever its neighbours in the batch.
+TYPED_TEST(DistortionModel, MapsAlikeOnThreadsAndOverRasters) {
+  // A grid over the frame, off the integers, in mm.
+  const TLxRasterGrid grid{{-50.3, -49.7}, {0.66, 0.43}, 150, 230};
+  std::vector<P> samples;
+  for (std::size_t row = 0; row < grid.rows; ++row)
+    for (std::size_t col = 0; col < grid.cols; ++col)
+      samples.push_back({grid.origin.x + static_cast<double>(col) * grid.step.x,
+                         grid.origin.y + static_cast<double>(row) * grid.step.y});
+  // Runs the jobs last first, on this thread.
+  const TLxExecutor backwards = [](std::size_t jobs, const std::function<void(std::size_t)>& job) {
+    for (std::size_t j = jobs; j-- > 0;)
+      job(j);
+  };
+  const TLxBatchOptions options[] = {{1, {}}, {2, {}}, {3, {}}, {3, backwards}};
+  const std::size_t n = samples.size();
+  for (bool mm_to_cam : {false, true}) {
+    const auto t = TypeParam::Make(true, mm_to_cam);
+    std::vector<P> batch(n);
+    t->TransformPoints(samples.data(), batch.data(), n);
+    for (std::size_t i = 0; i < n; i += 101)
+      ASSERT_EQ(t->TransformPoint(samples[i]), batch[i]);
+    for (const TLxBatchOptions& o : options) {
+      SCOPED_TRACE(testing::Message() << "threads " << o.threads << (o.executor ? ", executor" : "")
+                                      << (mm_to_cam ? ", inverse" : ", forward"));
+      std::vector<P> threaded(n), in_place = samples, raster(n);
+      TransformPointsParallel(*t, samples.data(), threaded.data(), n, o);
+      TransformPointsParallel(*t, in_place.data(), in_place.data(), n, o);
+      TransformRaster(*t, grid, raster.data(), o);
+      ASSERT_TRUE(threaded == batch && in_place == batch && raster == batch);
+    }
+    // A window of the pixel grid every 2 px lands on the whole grid's samples.
+    const TLxRasterGrid whole = PixelGrid({0, 0, 40, 45}), window = PixelGrid({3, 5, 30, 34}, 2.0);
+    ASSERT_EQ(window.cols * window.rows, 15u * 17u);
+    std::vector<P> all(whole.cols * whole.rows), part(window.cols * window.rows);
+    TransformRaster(*t, whole, all.data(), options[2]);
+    TransformRaster(*t, window, part.data(), options[2]);
+    for (std::size_t row = 0; row < window.rows; ++row)
+      for (std::size_t col = 0; col < window.cols; ++col)
+        ASSERT_EQ(part[row * window.cols + col], all[(5 + 2 * row) * whole.cols + 3 + 2 * col]);
+  }
 }

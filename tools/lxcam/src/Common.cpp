@@ -231,6 +231,22 @@ std::string Quoted(std::string_view text) {
   return out + "\"";
 }
 
+CLI::Validator WholeNumber(unsigned min, unsigned max) {
+  const std::string range = std::to_string(min) + " to " + std::to_string(max);
+  return CLI::Validator(
+      [min, max, range](std::string& text) -> std::string {
+        const char* const end = text.data() + text.size();
+        unsigned value = 0;
+        const auto res = std::from_chars(text.data(), end, value);
+        if (res.ec == std::errc::invalid_argument || res.ptr != end)
+          return "expected a whole number, not " + Quoted(text);
+        if (res.ec != std::errc{} || value < min || value > max)
+          return "must be from " + range + ", not " + Quoted(text);
+        return {};
+      },
+      "whole number " + range);
+}
+
 CLI::Validator FiniteNumber(double min) {
   const std::string description =
       std::isfinite(min) ? "finite number >= " + Num(min) : std::string("finite number");

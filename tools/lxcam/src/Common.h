@@ -84,6 +84,9 @@ std::string Quoted(std::string_view text);
 // the message ("--radius: ...").
 CLI::Validator FiniteNumber(double min = -std::numeric_limits<double>::infinity());
 
+// Option check: a whole number from `min` to `max`, digits only.
+CLI::Validator WholeNumber(unsigned min, unsigned max);
+
 // Machine text of an enumeration value, or "<invalid N>" when it has none.
 std::string CameraTypeName(TCameraType type);
 std::string DistortionTypeName(TDistortionType type);

@@ -2,7 +2,8 @@
 // image's pixel-to-mm transform, or their inverses.
 //
 // Input is read in large chunks, parsed with from_chars, mapped in blocks
-// through the batch path and written with to_chars, so that millions of
+// through the batch path (on every core unless --threads says otherwise) and
+// written with to_chars, so that millions of
 // points stream at the speed of the transform. A file output is written to a
 // temporary file and replaces the file only after the last point, so a run
 // that fails, or reads the file it writes, loses nothing.
@@ -18,6 +19,7 @@
 #include <string_view>
 #include <vector>
 
+#include <LxCameraUtils/BatchTransform.h>
 #include <LxCameraUtils/CameraGeometry.h>
 #include <LxCameraUtils/IntOrSolution.h>
 
@@ -30,7 +32,8 @@ namespace {
 constexpr std::size_t kChunkBytes = 1 << 20;
 constexpr std::size_t kBlockPoints = 1 << 16;
 constexpr std::size_t kMaxShownLine = 60;  // characters of a bad line quoted in the error
-constexpr std::size_t kNumberChars = 26;   // a shortest double (≤ 24 chars) and a separator
+constexpr unsigned kMaxThreads = 1024;
+constexpr std::size_t kNumberChars = 26;  // a shortest double (≤ 24 chars) and a separator
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 using Point = vec_t_<double, 2>;
@@ -108,8 +111,9 @@ bool Finite(const Point& p) {
 
 class PointStreamer {
  public:
-  PointStreamer(const TLx2DTransform& transform, OutputFile& out, std::string name)
-      : transform_(transform), out_(out), name_(std::move(name)) {
+  PointStreamer(const TLx2DTransform& transform, unsigned threads, OutputFile& out,
+                std::string name)
+      : transform_(transform), batch_{threads, {}}, out_(out), name_(std::move(name)) {
     points_.reserve(kBlockPoints);
   }
 
@@ -142,7 +146,7 @@ class PointStreamer {
   // Maps and writes the points taken so far. Stops with an error at a finite
   // point without a finite image, after writing the points before it.
   void Flush() {
-    transform_.TransformPoints(points_.data(), points_.data(), points_.size());
+    TransformPointsParallel(transform_, points_.data(), points_.data(), points_.size(), batch_);
     text_.resize(points_.size() * (2 * kNumberChars + 1) + ids_.size());
     char* o = text_.data();
     char* const limit = text_.data() + text_.size();
@@ -195,6 +199,7 @@ class PointStreamer {
   }
 
   const TLx2DTransform& transform_;
+  const TLxBatchOptions batch_;
   OutputFile& out_;
   std::string name_;
   const bool allow_non_finite_ = AllowNonFinite();
@@ -266,6 +271,7 @@ struct TransformArgs {
   bool inverse = false;
   bool from_pixels = false;
   bool force = false;
+  unsigned threads = 0;  // 0: one per core
 };
 
 // The image's pixels → mm about the principal point (or back) for --meas and
@@ -325,6 +331,10 @@ Subcommand AddTransformCommand(CLI::App& root) {
                 "The other way: mm about the principal point to pixels (with --meas or "
                 "--from-pixels) or to camera mm");
   app->add_flag("--force", args->force, "Allow the output to overwrite an input file");
+  app->add_option("--threads", args->threads,
+                  "Threads that map the points (default: one per core; 1: this thread only); "
+                  "the output is the same whatever the number")
+      ->check(WholeNumber(1, kMaxThreads));
   app->footer(
       "Each input line holds x and y, or a point id and x and y, separated by blanks or a\n"
       "comma; blank lines, lines starting with # and a leading UTF-8 byte-order mark are\n"
@@ -345,7 +355,7 @@ Subcommand AddTransformCommand(CLI::App& root) {
         const std::string name = IsStdout(args->points) ? "<stdin>" : args->points;
         const File in = OpenInput(args->points);
         OutputFile out(args->output);
-        PointStreamer streamer(*transform, out, name);
+        PointStreamer streamer(*transform, args->threads, out, name);
         Stream(in.get(), name, streamer);
         streamer.Flush();
         out.Commit();
