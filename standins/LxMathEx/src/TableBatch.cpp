@@ -37,7 +37,7 @@ struct PointsLoop {
   template <TSectors kSectors, bool kCompact>
   [[gnu::always_inline]] void operator()(const TableView v) const {
     if (v.nseg == 0) {
-      std::copy_n(in, n, out);
+      if (in != out) std::copy_n(in, n, out);  // in place: nothing to do
       return;
     }
     alignas(64) double px[kBlock], py[kBlock], theta[kBlock], qx[kBlock], qy[kBlock];
