@@ -59,8 +59,9 @@ using Vec2 = vec_t_<double, 2>;
   double a = u * (u2 * p / q) + u;
   a = high ? kPi / 4 + (a + 0.5 * kMoreBits) : a;  // in [0, π/4]
   a = steep ? kPi / 2 - a : a;
-  a = x < 0.0 ? kPi - a : a;  // in [0, π]
-  return (y < 0.0) & (a > 0.0) ? 2 * kPi - a : a;
+  a = x < 0.0 ? kPi - a : a;                 // in [0, π]
+  const bool below = (y < 0.0) & (a > 0.0);  // a tiny angle below +x stays 0
+  return below ? 2 * kPi - a : a;
 }
 
 // A segment's coefficients per direction, in one sector: D/r = slope + c/r.
