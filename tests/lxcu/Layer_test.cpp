@@ -107,14 +107,17 @@ TEST(LxcuDocuments, NameTheKindFileKeySectionAndLineOfAFailure) {
   EXPECT_EQ(lxcu::CameraText(unwritable).error().kind, Kind::Content);
 }
 
-TEST(LxcuDocuments, ReplaceAFileOnlyWhenWholeAndWriteThroughALink) {
+TEST(LxcuDocuments, ReplaceAFileOnlyWhenWholeKeepingItsModeAndWriteThroughALink) {
   TempDir dir;
   const TLxCameraInfo camera = ExampleCamera("digital-frame-formula.xini");
   const fs::path file = dir.path / "camera.xini", link = dir.path / "link.xini";
   std::ofstream(file) << "old";
+  constexpr fs::perms kPrivate = fs::perms::owner_read | fs::perms::owner_write;
+  fs::permissions(file, kPrivate);
   fs::create_symlink(file, link);
   ASSERT_TRUE(lxcu::SaveCamera(camera, link));
   EXPECT_TRUE(fs::is_symlink(link));
+  EXPECT_EQ(fs::status(file).permissions(), kPrivate);
   EXPECT_EQ(*lxcu::LoadCamera(file), camera);
   TLxCameraInfo unwritable = camera;
   unwritable.type = TCameraType{42};

@@ -55,8 +55,8 @@ inline Result<std::string> ReadText(const std::filesystem::path& file) {
 }
 
 // Replaces a regular file by renaming a complete copy over it, so that a
-// failure leaves the old file whole; a link is followed, and a FIFO or device
-// is written through.
+// failure leaves the old file whole and the new one keeps the old one's
+// permissions; a link is followed, and a FIFO or device is written through.
 inline Result<Done> WriteText(const std::filesystem::path& file, const std::string& text) {
   namespace fs = std::filesystem;
   std::error_code ec;
@@ -74,6 +74,10 @@ inline Result<Done> WriteText(const std::filesystem::path& file, const std::stri
     if (!out.write(text.data(), static_cast<std::streamsize>(text.size())).flush())
       return fail("cannot write the file");
   }
+  // A private calibration stays private: the copy was made with the default mode.
+  std::error_code mode_ec;
+  if (replace && fs::exists(status)) fs::permissions(temp, status.permissions(), mode_ec);
+  if (mode_ec) return fail("cannot keep the file's permissions");
   if (replace) fs::rename(temp, target, ec);
   if (ec) return fail("cannot replace the file");
   return Done{};
