@@ -4,7 +4,8 @@
 //   (memory-bound), and the inverse through a host's own pool;
 // - rasters: a 4000 × 4000 scan of a film camera mapped by TransformRaster
 //   against building the point array and one batch call, pixels to corrected
-//   millimetres and millimetres back to pixels;
+//   millimetres and millimetres back to pixels, and against writing the
+//   output alone;
 // - OpenCV's initUndistortRectifyMap on one thread against our raster of the
 //   same Brown model over the same image, with the largest difference of each
 //   from a plain double evaluation of the model, in pixels.
@@ -179,6 +180,17 @@ void BM_RasterOverArray(benchmark::State& state) {
   if (in_place) state.counters["identical"] = array == raster;
 }
 
+// The same raster of the realistic camera, pixels to corrected mm, against
+// writing the output alone (the identity's raster): what is left to save.
+void BM_RasterOverWriting(benchmark::State& state) {
+  const auto t = CreatePixToMmTransform(FilmCamera(false, false), Scan());
+  const TLxRasterGrid grid = PixelGrid({0, 0, kSide, kSide});
+  std::vector<P> out(kSide * kSide);
+  InTurns(
+      state, out.size(), [&] { TransformRaster(TUnityTransform(), grid, out.data()); },
+      [&] { TransformRaster(*t, grid, out.data()); });
+}
+
 // --- OpenCV -------------------------------------------------------------------
 #ifdef LX_HAVE_OPENCV
 
@@ -258,6 +270,7 @@ void BM_RasterOverCvUndistortMap(benchmark::State& state) {
 
 BENCHMARK(BM_TwoThreadsOverOne)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_RasterOverArray)->ArgsProduct({{0, 1, 2}, {0, 1}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RasterOverWriting)->Unit(benchmark::kMillisecond);
 #ifdef LX_HAVE_OPENCV
 BENCHMARK(BM_RasterOverCvUndistortMap)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 #endif
