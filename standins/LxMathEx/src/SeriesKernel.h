@@ -6,7 +6,9 @@
 //
 // Adding a term:
 // 1. give it a coefficient in SeriesCoefficients (or MixedTerms);
-// 2. evaluate it in Displacement, with its derivatives under kJacobian;
+// 2. evaluate it in Displacement, with its derivatives under kJacobian (a
+//    mixed term that is a monomial: add it to AxisTerms in MixedKernel's
+//    constructor);
 // 3. bound its second derivative in the kernel's constructor (Curvature);
 // 4. say in Holds which term sets carry it, and add a set to kTermSets if a
 //    shorter evaluation without it pays;
@@ -35,12 +37,14 @@ struct SeriesCoefficients {
 };
 
 // Which terms an evaluation carries. R = Σ r[i]·r^(2i) runs from i = 0 when
-// `constant`, else from i = 1, up to i = `radial`; `growth` adds T and
-// `linear` the bx, by terms. A term left out has a zero coefficient, and
-// leaving it out changes no bit of the result but the sign of a zero.
+// `constant`, else from i = 1, up to i = `radial`; `decentring` adds ux, uy,
+// `growth` their factor T and `linear` the bx, by terms. A term left out has
+// a zero coefficient, and leaving it out changes no bit of the result but the
+// sign of a zero.
 struct SeriesTerms {
   bool constant;
   int radial;
+  bool decentring;
   bool growth;
   bool linear;
 };
@@ -50,6 +54,7 @@ constexpr bool Holds(const SeriesTerms& t, const SeriesCoefficients& c) {
   bool held = t.constant || c.r[0] == 0.0;
   for (int i = t.radial + 1; i < 8; ++i)
     held = held && c.r[i] == 0.0;
+  held = held && (t.decentring || (c.p1 == 0.0 && c.p2 == 0.0));
   held = held && (t.growth || (c.t1 == 0.0 && c.t2 == 0.0));
   return held && (t.linear || (c.bx1 == 0.0 && c.bx2 == 0.0 && c.by1 == 0.0 && c.by2 == 0.0));
 }
@@ -57,15 +62,19 @@ constexpr bool Holds(const SeriesTerms& t, const SeriesCoefficients& c) {
 // The term sets, cheapest first; a kernel evaluates the first that holds its
 // coefficients. k1, k2 or k1–k3 with p1, p2 serve most calibrations.
 inline constexpr SeriesTerms kTermSets[] = {
-    {false, 2, false, false},
-    {false, 3, false, false},
-    {false, 3, false, true},
-    {true, 7, true, true},
+    {false, 2, true, false, false},
+    {false, 3, true, false, false},
+    {false, 3, true, false, true},
+    {true, 7, true, true, true},
 };
 inline constexpr SeriesTerms kWithAffinity = kTermSets[2];
 inline constexpr SeriesTerms kAllTerms = kTermSets[std::size(kTermSets) - 1];
-static_assert(kAllTerms.constant && kAllTerms.radial == 7 && kAllTerms.growth && kAllTerms.linear,
+static_assert(kAllTerms.constant && kAllTerms.radial == 7 && kAllTerms.decentring &&
+                  kAllTerms.growth && kAllTerms.linear,
               "the last term set carries every term, so every kernel has a set");
+// The radial terms k1–k3 alone: the mixed model evaluates the rest of its
+// core with its own polynomial terms.
+inline constexpr SeriesTerms kRadialCore = {false, 3, false, false, false};
 
 // The disc about the centre inside the first fold of the radial terms
 // R = Σ r[i]·r^(2i) and of a further displacement scale·(x̄, ȳ): r(1 + R + scale)
@@ -129,8 +138,13 @@ struct SeriesKernel : SeriesCoefficients {
     const double ux = MulAdd<kF>(p1, r2, x * a);  // = p1(r² + 2x̄²) + 2p2·x̄ȳ
     const double uy = MulAdd<kF>(p2, r2, y * a);
     Jet d;
-    d.x = MulAdd<kF>(x, R, ux * T);
-    d.y = MulAdd<kF>(y, R, uy * T);
+    if constexpr (kT.decentring) {
+      d.x = MulAdd<kF>(x, R, ux * T);
+      d.y = MulAdd<kF>(y, R, uy * T);
+    } else {
+      d.x = x * R;
+      d.y = y * R;
+    }
     if constexpr (kT.linear) {
       d.x = MulAdd<kF>(bx2, y, MulAdd<kF>(bx1, x, d.x));
       d.y = MulAdd<kF>(by2, y, MulAdd<kF>(by1, x, d.y));
@@ -138,13 +152,18 @@ struct SeriesKernel : SeriesCoefficients {
     if constexpr (kJacobian) {
       // ∂(x̄·R)/∂x̄ = R + x̄·2x̄·dR/d(r²), and so on; dr holds 2·dR/d(r²).
       const double t = Horner<kT.radial, kF>(dr, r2);
-      const double ux_x = MulAdd<kF>(4.0 * p1, x, a);
-      const double ux_y = MulAdd<kF>(2.0 * p1, y, 2.0 * p2 * x);  // = ∂uy/∂x
-      const double uy_y = MulAdd<kF>(4.0 * p2, y, a);
-      d.xx = MulAdd<kF>(ux_x, T, MulAdd<kF>(t, xx, R));
-      d.xy = MulAdd<kF>(ux_y, T, t * (x * y));
+      d.xx = MulAdd<kF>(t, xx, R);
+      d.xy = t * (x * y);
+      d.yy = MulAdd<kF>(t, yy, R);
+      if constexpr (kT.decentring) {
+        const double ux_x = MulAdd<kF>(4.0 * p1, x, a);
+        const double ux_y = MulAdd<kF>(2.0 * p1, y, 2.0 * p2 * x);  // = ∂uy/∂x
+        const double uy_y = MulAdd<kF>(4.0 * p2, y, a);
+        d.xx = MulAdd<kF>(ux_x, T, d.xx);
+        d.xy = MulAdd<kF>(ux_y, T, d.xy);
+        d.yy = MulAdd<kF>(uy_y, T, d.yy);
+      }
       d.yx = d.xy;
-      d.yy = MulAdd<kF>(uy_y, T, MulAdd<kF>(t, yy, R));
       if constexpr (kT.linear) {
         d.xx += bx1;
         d.xy += bx2;
@@ -301,9 +320,15 @@ inline constexpr MixedTermSet kAllMixedTerms = kMixedTermSets[std::size(kMixedTe
 static_assert(kAllMixedTerms.axis && kAllMixedTerms.degree == 4,
               "the last term set carries every term, so every kernel has a set");
 
-// A polynomial in (x̄, ȳ) with its gradient.
-struct Gradient {
-  double v, x, y;
+// The terms of one axis but the radial ones, gathered by monomial in (u, v):
+// (x̄, ȳ) for Δx and (ȳ, x̄) for Δy, so that one evaluation serves both.
+struct AxisTerms {
+  double shift, u, v, uu, uv, vv, uuu, uuv, uvv, uuuv, uuvv;
+};
+
+// An axis's displacement and its derivatives along u and v.
+struct AxisJet {
+  double v, du, dv;
 };
 
 struct MixedKernel : MixedTerms {
@@ -317,6 +342,31 @@ struct MixedKernel : MixedTerms {
     extra_terms = any;
     while (!Holds(kMixedTermSets[term_set], terms))
       ++term_set;
+    // x̄·g with g = ec·(x̄, ȳ, x̄², x̄ȳ, ȳ², x̄²ȳ, x̄ȳ²) joins ex's monomials in
+    // Δx, ȳ·g joins ey's in Δy, and so do the core's decentring and affinity.
+    const SeriesCoefficients& k = core;
+    ax = {.shift = shift_x,
+          .u = scale + k.bx1,
+          .v = k.bx2,
+          .uu = ex[0] + ec[0] + 3.0 * k.p1,
+          .uv = ex[1] + ec[1] + 2.0 * k.p2,
+          .vv = ex[2] + k.p1,
+          .uuu = ec[2],
+          .uuv = ex[3] + ec[3],
+          .uvv = ex[4] + ec[4],
+          .uuuv = ec[5],
+          .uuvv = ec[6]};
+    ay = {.shift = shift_y,
+          .u = scale + k.by2,
+          .v = k.by1,
+          .uu = ey[2] + ec[1] + 3.0 * k.p2,
+          .uv = ey[1] + ec[0] + 2.0 * k.p1,
+          .vv = ey[0] + k.p2,
+          .uuu = ec[4],
+          .uuv = ey[4] + ec[3],
+          .uvv = ey[3] + ec[2],
+          .uuuv = ec[6],
+          .uuvv = ec[5]};
     // A monomial c·x̄^a·ȳ^b of degree d bends at most |c|·d(d − 1)·ρ^(d − 2);
     // x̄·g and ȳ·g each hold every term of g once more, one degree higher.
     const auto sum = [](const double* v, int from, int to) {
@@ -334,55 +384,55 @@ struct MixedKernel : MixedTerms {
   // The scale term is radial too; with it zero this is the core's disc.
   OneToOneDisc disc;
   // False when every term beyond the core is zero; the core alone then gives
-  // the same bits, faster.
+  // the same map, faster.
   bool extra_terms;
   // The index in kMixedTermSets of the set evaluated.
   std::size_t term_set = 0;
   // Curvature bound of the terms beyond the core: bend[d − 2]·ρ^(d − 2) for
   // the terms of degree d.
   double bend[3];
+  AxisTerms ax, ay;
 
   // Δ (or, kCentredMap, (x̄, ȳ) + Δ) at (x̄, ȳ) with its Jacobian, over the
   // terms kT.
   template <bool kJacobian, bool kCentredMap, MixedTermSet kT, bool kF>
   [[gnu::always_inline]] Jet Evaluate(double x, double y) const {
-    Jet d = core.Displacement<kJacobian, kWithAffinity, kF, kCentredMap>(x, y);
-    Gradient qx{0.0, 0.0, 0.0}, qy{0.0, 0.0, 0.0};
-    if constexpr (kT.axis) {
-      qx = Form<kT.degree >= 3, kF>(ex, x, y);
-      qy = Form<kT.degree >= 3, kF>(ey, x, y);
-    }
-    Gradient g{MulAdd<kF>(ec[1], y, ec[0] * x), ec[0], ec[1]};
-    if constexpr (kT.degree >= 3) {
-      const Gradient h = Form<kT.degree >= 4, kF>(ec + 2, x, y);
-      g = {g.v + h.v, g.x + h.x, g.y + h.y};
-    }
-    // x̄·g + scale·x̄ + shift, and the same in y.
-    const double gs = g.v + scale;
-    d.x += MulAdd<kF>(x, gs, qx.v + shift_x);
-    d.y += MulAdd<kF>(y, gs, qy.v + shift_y);
+    Jet d = core.Displacement<kJacobian, kRadialCore, kF, kCentredMap>(x, y);
+    const AxisJet dx = Axis<kJacobian, kT, kF>(ax, x, y);
+    const AxisJet dy = Axis<kJacobian, kT, kF>(ay, y, x);
+    d.x += dx.v;
+    d.y += dy.v;
     if constexpr (kJacobian) {
-      d.xx += MulAdd<kF>(x, g.x, qx.x + gs);
-      d.xy += MulAdd<kF>(x, g.y, qx.y);
-      d.yx += MulAdd<kF>(y, g.x, qy.x);
-      d.yy += MulAdd<kF>(y, g.y, qy.y + gs);
+      d.xx += dx.du;
+      d.xy += dx.dv;
+      d.yx += dy.dv;
+      d.yy += dy.du;
     }
     return d;
   }
 
-  // e[0]x̄² + e[1]x̄ȳ + e[2]ȳ², with kCubic + e[3]x̄²ȳ + e[4]x̄ȳ².
-  template <bool kCubic, bool kF>
-  [[gnu::always_inline]] static Gradient Form(const double* e, double x, double y) {
-    const double xy = x * y;
-    Gradient q{MulAdd<kF>(e[2], y * y, MulAdd<kF>(e[1], xy, e[0] * (x * x))),
-               MulAdd<kF>(2.0 * e[0], x, e[1] * y), MulAdd<kF>(2.0 * e[2], y, e[1] * x)};
-    if constexpr (kCubic) {
-      const double c = MulAdd<kF>(e[4], y, e[3] * x);  // cubic terms = xy·c
-      q.v = MulAdd<kF>(xy, c, q.v);
-      q.x = MulAdd<kF>(y, MulAdd<kF>(2.0 * e[3], x, e[4] * y), q.x);
-      q.y = MulAdd<kF>(x, MulAdd<kF>(2.0 * e[4], y, e[3] * x), q.y);
+  // The monomials of c held by kT, in Horner's form:
+  //   c.shift + c.v·v + u·(c.u + c.uv·v + u·inner) + v²·(c.vv + c.uvv·u),
+  //   inner = c.uu + u·(c.uuu + c.uuuv·v) + v·(c.uuv + c.uuvv·v).
+  template <bool kJacobian, MixedTermSet kT, bool kF>
+  [[gnu::always_inline]] static AxisJet Axis(const AxisTerms& c, double u, double v) {
+    constexpr bool kCubic = kT.degree >= 3, kQuartic = kT.degree >= 4;
+    const double a = kQuartic ? MulAdd<kF>(c.uuuv, v, c.uuu) : c.uuu;
+    const double b = kQuartic ? MulAdd<kF>(c.uuvv, v, c.uuv) : c.uuv;
+    const double inner = kCubic ? MulAdd<kF>(v, b, MulAdd<kF>(u, a, c.uu)) : c.uu;
+    const double outer = MulAdd<kF>(u, inner, MulAdd<kF>(c.uv, v, c.u));
+    const double side = kCubic ? MulAdd<kF>(c.uvv, u, c.vv) : c.vv;
+    const double vv = v * v;
+    AxisJet j{MulAdd<kF>(vv, side, MulAdd<kF>(u, outer, MulAdd<kF>(c.v, v, c.shift))), 0.0, 0.0};
+    if constexpr (kJacobian) {
+      const double inner_u = kCubic ? MulAdd<kF>(u, a, inner) : inner;  // ∂(u·inner)/∂u
+      j.du = MulAdd<kF>(u, inner_u, outer);
+      if constexpr (kCubic) j.du = MulAdd<kF>(vv, c.uvv, j.du);
+      double inner_v = kCubic ? b : 0.0;  // ∂inner/∂v
+      if constexpr (kQuartic) inner_v = MulAdd<kF>(c.uuvv, v, MulAdd<kF>(c.uuuv, u, inner_v));
+      j.dv = MulAdd<kF>(2.0 * v, side, MulAdd<kF>(u, MulAdd<kF>(u, inner_v, c.uv), c.v));
     }
-    return q;
+    return j;
   }
 };
 
