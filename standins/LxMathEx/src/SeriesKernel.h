@@ -171,12 +171,13 @@ struct SeriesKernel : SeriesCoefficients {
         d.yy += by2;
       }
       if constexpr (kT.growth) {
-        const double gx = 2.0 * x, gy = 2.0 * y;  // ∂(r²)
-        const double dT = MulAdd<kF>(2.0 * t2, r2, t1);
-        d.xx = MulAdd<kF>(ux * gx, dT, d.xx);
-        d.xy = MulAdd<kF>(ux * gy, dT, d.xy);
-        d.yx = MulAdd<kF>(uy * gx, dT, d.yx);
-        d.yy = MulAdd<kF>(uy * gy, dT, d.yy);
+        // u·∂T = u·2(t1 + 2t2·r²)·(x̄, ȳ).
+        const double dT2 = MulAdd<kF>(4.0 * t2, r2, 2.0 * t1);
+        const double gx = ux * dT2, gy = uy * dT2;
+        d.xx = MulAdd<kF>(gx, x, d.xx);
+        d.xy = MulAdd<kF>(gx, y, d.xy);
+        d.yx = MulAdd<kF>(gy, x, d.yx);
+        d.yy = MulAdd<kF>(gy, y, d.yy);
       }
     }
     return d;
