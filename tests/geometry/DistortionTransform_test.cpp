@@ -136,13 +136,9 @@ TEST(CameraDistortionTransform, PassesTheRecordsValuesCentreFocusAndDirection) {
     EXPECT_TRUE(p.K() == d.polynomial_coeffs.K && p.P() == d.polynomial_coeffs.P &&
                 p.B() == (std::array<double, 2>{}));
     EXPECT_TRUE(p.Focus() == 50.0 && p.MmToCam() == flag && p.Center() == c);
-    for (auto [type, turn] : {std::pair{dtDirected4Plus, 0.0}, {dtDirected4X, kPi / 4}}) {
+    for (auto type : {dtDirected4Plus, dtDirected4X}) {  // their columns: DirectedTables
       const auto h = make(type);
       const auto& t = dynamic_cast<const TDirectedDistortion&>(*h);
-      // dr[0..3] stand at π/2, 3π/2, π and 0, turned for the x table.
-      EXPECT_EQ(t.Data().angles,
-                (std::vector<double>{turn, turn + kPi / 2, turn + kPi, turn + 3 * kPi / 2}));
-      EXPECT_EQ(t.Data().items, (std::vector<TDirectedTableItem>{{10.0, {4, 1, 3, 2}}}));
       EXPECT_TRUE(t.Data().center == c && t.MmToCam() == flag);
     }
   }

@@ -383,12 +383,9 @@ TEST(SolveIntOr, NamesAMisMeasuredMarkWarnsOfAnExactFitAndWritesResiduals) {
   EXPECT_THAT(bad.warnings, ElementsAre(HasSubstr("Mark 6: its residual of")));
   EXPECT_EQ(bad.redundancy, 10);
   EXPECT_NEAR(bad.max_residual_um, bad.max_residual_px * 14.0, 0.1);
-
-  Keep(s.meas, 1, 2, 3);
-  const TLxIntOrSolution exact = SolveIntOrE(s.camera, s.meas);
-  EXPECT_EQ(exact.redundancy, 0);
-  EXPECT_LT(exact.rms_px, 1e-9);
-  EXPECT_THAT(exact.warnings, ElementsAre(HasSubstr("fix the affine transform exactly")));
+  Keep(s.meas, 1, 2, 3);  // the exact fit's residuals: GivesBackEveryPlaneMap
+  EXPECT_THAT(SolveIntOrE(s.camera, s.meas).warnings,
+              ElementsAre(HasSubstr("fix the affine transform exactly")));
 }
 
 TEST(SolveIntOr, BuildsPrincipalPointAndCrossMapsFromTheirMarks) {
