@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "Support.h"
+#include "Texts.h"
 
 namespace {
 
@@ -13,13 +14,6 @@ struct Bad {
   std::string message;  // expected inside what()
   int line;             // expected line(); -1: any
 };
-
-// `text` with the first `from` replaced by `to`.
-std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  const std::size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
 
 void ExpectErrors(TExchangeFormat format, const std::vector<Bad>& cases,
                   const TExchangeImportOptions& options = {}) {

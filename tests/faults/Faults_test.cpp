@@ -26,14 +26,8 @@ namespace {
 // into a section of that name; the two documents must be the same bytes.
 template <typename Record>
 Record ExpectSavedBackUnchanged(const std::string& text, const char* section) {
-  Record record;
-  lxrel::LoadFrom(
-      text, {section, {section}, true, [](Record& r, TLxXIniReader* in) { r.LoadE(in); }}, record);
-  TLxXIniWriter writer;
-  const TLxXIniHandle out = writer.BeginSectionSE(section);
-  record.SaveE(&writer);
-  writer.EndSection(out);
-  EXPECT_EQ(TextDifference(writer.Text(), text), "");
+  const Record record = RecordOf<Record>(text, section);
+  EXPECT_EQ(TextDifference(TextOf(record, section), text), "");
   return record;
 }
 

@@ -25,15 +25,6 @@ namespace {
 
 const std::string kCameras = LX_EXAMPLES_DIR "/cameras/";
 
-template <class Record>
-std::string WrittenText(const Record& record, const char* section) {
-  TLxXIniWriter writer;
-  const TLxXIniHandle handle = writer.BeginSectionSE(section);
-  record.SaveE(&writer);
-  writer.EndSection(handle);
-  return writer.Text();
-}
-
 // A folder of its own under the system's temporary one, removed afterwards.
 struct TempDir {
   fs::path path = fs::temp_directory_path() / ("lxcu-test-" + std::to_string(::getpid()));
@@ -51,7 +42,7 @@ TEST(LxcuDocuments, LoadWhatTheRecordsReadAndWriteWhatTheyWrite) {
     if (name.ends_with(".meas.xini")) {
       const auto meas = lxcu::LoadMeasurements(entry.path());
       ASSERT_TRUE(meas) << meas.error().message;
-      const std::string text = WrittenText(ExampleMeas(name), "int_or_meas");
+      const std::string text = TextOf(ExampleMeas(name), "int_or_meas");
       EXPECT_EQ(*lxcu::MeasurementsText(*meas), text);
       ASSERT_TRUE(lxcu::SaveMeasurements(*meas, dir.path / name));
       EXPECT_EQ(ReadFileText((dir.path / name).string()), text);
@@ -60,7 +51,7 @@ TEST(LxcuDocuments, LoadWhatTheRecordsReadAndWriteWhatTheyWrite) {
       const auto camera = lxcu::LoadCamera(entry.path());
       ASSERT_TRUE(camera) << camera.error().message;
       EXPECT_EQ(*camera, ExampleCamera(name));
-      const std::string text = WrittenText(*camera, "camera");
+      const std::string text = TextOf(*camera, "camera");
       EXPECT_EQ(*lxcu::CameraText(*camera), text);
       ASSERT_TRUE(lxcu::SaveCamera(*camera, dir.path / name));
       EXPECT_EQ(ReadFileText((dir.path / name).string()), text);
@@ -71,7 +62,7 @@ TEST(LxcuDocuments, LoadWhatTheRecordsReadAndWriteWhatTheyWrite) {
 
 TEST(LxcuDocuments, NameTheKindFileKeySectionAndLineOfAFailure) {
   TempDir dir;
-  const std::string good = WrittenText(ExampleCamera("film-fiducials-radial.xini"), "camera");
+  const std::string good = TextOf(ExampleCamera("film-fiducials-radial.xini"), "camera");
   std::string bad_focus = good, decimal_comma = good;
   const std::size_t value = bad_focus.find("focus = ") + 8;
   bad_focus.replace(value, bad_focus.find('\n', value) - value, "\"x\"");

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "Reliability.h"
+#include "Texts.h"
 
 using lxrel::Bits;
 using lxrel::Saved;
@@ -24,13 +25,6 @@ using testing::ThrowsMessage;
 inline std::string WithoutEntry(const std::string& text, const std::string& path) {
   TLxXIniReader reader(text);
   return lxrel::Rewrite(reader, path);
-}
-
-// `text` with the first `from` replaced by `to`.
-inline std::string Replaced(std::string text, const std::string& from, const std::string& to) {
-  const std::size_t at = text.find(from);
-  EXPECT_NE(at, std::string::npos) << from;
-  return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
 // Loads `text` into `record` with the strict reader.

@@ -55,14 +55,30 @@ inline std::vector<TAcceptancePoint> AcceptancePoints() {
   return points;
 }
 
-// The record of an example document, from its top-level `section`.
+// The record in the top-level `section` of a document's text.
 template <class Record>
-Record ExampleRecord(const std::string& file, const char* section) {
-  TLxXIniReader reader(ReadFileText(LX_EXAMPLES_DIR "/cameras/" + file));
+Record RecordOf(const std::string& text, const char* section) {
+  TLxXIniReader reader(text);
   reader.EnterSectionSE(section);
   Record record;
   record.LoadE(&reader);
   return record;
+}
+
+// The document holding `record` in the top-level `section`.
+template <class Record>
+std::string TextOf(const Record& record, const char* section) {
+  TLxXIniWriter writer;
+  const TLxXIniHandle handle = writer.BeginSectionSE(section);
+  record.SaveE(&writer);
+  writer.EndSection(handle);
+  return writer.Text();
+}
+
+// The record of an example document, from its top-level `section`.
+template <class Record>
+Record ExampleRecord(const std::string& file, const char* section) {
+  return RecordOf<Record>(ReadFileText(LX_EXAMPLES_DIR "/cameras/" + file), section);
 }
 
 inline TLxCameraInfo ExampleCamera(const std::string& file) {

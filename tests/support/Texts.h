@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <string>
@@ -18,4 +20,11 @@ inline std::string TextDifference(std::string_view a, std::string_view b) {
   return "sizes " + std::to_string(a.size()) + " and " + std::to_string(b.size()) +
          ", first difference at byte " + std::to_string(at) + ": \"" + around(a) + "\" / \"" +
          around(b) + "\"";
+}
+
+// `text` with its first `from` replaced by `to`; a `from` not there fails the test.
+inline std::string Replaced(std::string text, const std::string& from, const std::string& to) {
+  const std::size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }

@@ -5,7 +5,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +16,8 @@
 #include <vector>
 
 #include <LxStd/Vec.h>
+
+#include "AcceptancePoints.h"
 
 namespace lxcam_test {
 
@@ -56,9 +60,24 @@ inline std::vector<Point> ParsePoints(const std::string& text) {
 }
 
 inline std::string ReadText(const fs::path& path) {
-  std::ostringstream text;
-  text << std::ifstream(path, std::ios::binary).rdbuf();
-  return text.str();
+  return ReadFileText(path.string());
+}
+
+// The camera of a document's text, or of the file it names when it has no line end.
+inline TLxCameraInfo LoadCamera(const std::string& text_or_path) {
+  return RecordOf<TLxCameraInfo>(
+      text_or_path.find('\n') == std::string::npos ? ReadText(text_or_path) : text_or_path,
+      "camera");
+}
+
+// The largest distance between points of `a` and `b` at the same place; the
+// lists must be as long.
+inline double Farthest(const std::vector<Point>& a, const std::vector<Point>& b) {
+  EXPECT_EQ(a.size(), b.size());
+  double farthest = 0.0;
+  for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i)
+    farthest = std::max(farthest, std::hypot(a[i].x - b[i].x, a[i].y - b[i].y));
+  return farthest;
 }
 
 class Lxcam : public testing::Test {

@@ -133,15 +133,23 @@ TEST_F(LxcamWriteSafety, EveryWritingCommandWritesThroughFifosAndLinksAndKeepsMo
     EXPECT_THAT(entry.path().filename().string(), testing::Not(testing::HasSubstr("lxcam-")));
 }
 
-TEST_F(LxcamWriteSafety, DemoWritesThroughTheLinksItFindsInItsFolder) {
+TEST_F(LxcamWriteSafety, DemoWritesThroughTheLinksItFindsInItsFolderAndSaysWhereItsOutputsWent) {
   fs::create_directories(Temp("demo"));
   Write("plot.svg", "");
   fs::permissions(Temp("plot.svg"), fs::perms(0600));
-  fs::create_symlink(Temp("plot.svg"), Temp("demo/film-fiducials-radial.svg"));
-  const Snapshot link = Take(Temp("demo/film-fiducials-radial.svg")), plot = Take(Temp("plot.svg"));
-  ASSERT_EQ(Run("demo --out " + Temp("demo")).status, 0);
-  EXPECT_EQ(Take(Temp("demo/film-fiducials-radial.svg")), link);
+  const std::string svg = Temp("demo/film-fiducials-radial.svg");
+  fs::create_symlink(Temp("plot.svg"), svg);
+  const Snapshot link = Take(svg), plot = Take(Temp("plot.svg"));
+  const Result r = Run("demo --out " + Temp("demo"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(Take(svg), link);
   EXPECT_EQ(Take(Temp("plot.svg")), WithBytes(plot, Run("plot " + kFilm + " -o -").out));
+  const std::string converted = Temp("demo/film-fiducials-radial.formula.xini");
+  for (const std::string& part :
+       {std::string("Aerial film camera 153"), svg, converted, std::string("largest deviation"),
+        std::string("ready"), std::string("mirrored          yes")})
+    EXPECT_THAT(r.out, testing::HasSubstr(part));
+  EXPECT_EQ(LoadCamera(converted).distortion.type, dtFormula);
 }
 
 TEST_F(LxcamWriteSafety, TransformReadsAllInputBeforeItReplacesAndReplacesOnlyOnSuccess) {

@@ -372,15 +372,12 @@ TEST(TDirectedDistortion, InterpolatesLinearlyBetweenNeighbouringDirectionsCycli
   EXPECT_NEAR(shift_at(0.0, 5), 1.0, 1e-12);  // half the radius, half the value
 }
 
+// Beyond a fold in general: the typed fold test.
 TEST(DistortionModels, GiveNaNWhereTheInverseDoesNotExist) {
-  // Barrel distortion so strong that r(1 + k1 r²) peaks at 12.2 mm.
   const TFormulaDistortion t({0, 0}, -1e-3, 0, 0, 0, 0, 0, 0, 0, 0, true);
-  P points[3] = {{20, 0}, {5, 0}, {INFINITY, 0}};
-  const P far = t.TransformPoint(points[0]);
-  t.TransformPoints(points, points, 3);
-  EXPECT_TRUE(std::isnan(far.x) && std::isnan(far.y));
-  EXPECT_TRUE(std::isnan(points[0].x) && std::isnan(points[0].y) && std::isnan(points[2].y));
-  EXPECT_TRUE(std::isfinite(points[1].x));
+  P points[2] = {{5, 0}, {INFINITY, 0}};
+  t.TransformPoints(points, points, 2);
+  EXPECT_TRUE(std::isfinite(points[0].x) && std::isnan(points[1].x) && std::isnan(points[1].y));
   // A table folding from the centre on: r + dr falls from the start.
   const TRadialDistortion folded({0, 0}, {{10, -15}, {20, 5}}, true);
   EXPECT_EQ(folded.OneToOneRadius(), 0.0);
