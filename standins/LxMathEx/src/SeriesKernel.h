@@ -293,11 +293,10 @@ struct MixedTerms {
 };
 
 // Which of the mixed model's terms beyond the core an evaluation carries:
-// those of degree up to `degree` in (x̄, ȳ), from 2, and the terms of ex, ey
-// only when `axis`. The tilt ec[0], ec[1], the shift and the scale are always
+// those of degree up to `degree` in (x̄, ȳ). The terms of degree 2 or less
+// (the tilt, the quadratic terms, the shift and the scale) are always
 // evaluated. A term left out has a zero coefficient.
 struct MixedTermSet {
-  bool axis;
   int degree;
 };
 
@@ -308,17 +307,16 @@ constexpr bool Holds(const MixedTermSet& t, const MixedTerms& m) {
       held = held && v[i] == 0.0;
     return held;
   };
-  bool held = t.axis || (zero(m.ex, 0, 5) && zero(m.ey, 0, 5));
-  held = held && (t.degree >= 3 || (zero(m.ex, 3, 5) && zero(m.ey, 3, 5) && zero(m.ec, 2, 5)));
+  const bool held = t.degree >= 3 || (zero(m.ex, 3, 5) && zero(m.ey, 3, 5) && zero(m.ec, 2, 5));
   return held && (t.degree >= 4 || zero(m.ec, 5, 7));
 }
 
 // The mixed term sets, cheapest first; a kernel evaluates the first that
 // holds its terms. A tilt, or quadratic terms, serve most calibrations
 // beyond the formula part.
-inline constexpr MixedTermSet kMixedTermSets[] = {{false, 2}, {true, 2}, {true, 4}};
+inline constexpr MixedTermSet kMixedTermSets[] = {{2}, {4}};
 inline constexpr MixedTermSet kAllMixedTerms = kMixedTermSets[std::size(kMixedTermSets) - 1];
-static_assert(kAllMixedTerms.axis && kAllMixedTerms.degree == 4,
+static_assert(kAllMixedTerms.degree == 4,
               "the last term set carries every term, so every kernel has a set");
 
 // The terms of one axis but the radial ones, gathered by monomial in (u, v):
